@@ -16,6 +16,11 @@ struct LrcCase {
     int lrc;
 };
 
+// Readable, stable test names instead of the bytes of the case.
+void PrintTo(const LrcCase& c, std::ostream* os) {
+    *os << '"' << QString::fromUtf16(c.text).toStdString() << '"';
+}
+
 class ComputeLrcTest : public ::testing::TestWithParam<LrcCase> {};
 
 TEST_P(ComputeLrcTest, GivesTheTwosComplementOfThePairSum) {
@@ -77,6 +82,10 @@ struct FrameCase {
     int function;
     const char16_t* payload;
 };
+
+void PrintTo(const FrameCase& c, std::ostream* os) {
+    *os << '"' << QString::fromUtf16(c.packet).replace(u'\r', QStringLiteral("\\r")).toStdString() << '"';
+}
 
 class ValidateFrameTest : public ::testing::TestWithParam<FrameCase> {};
 

@@ -1,0 +1,164 @@
+#include "board/serve_loop.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "board/pty_link.h"
+#include "board/request_log.h"
+#include "board/session.h"
+
+namespace torvel::board {
+
+namespace {
+
+// Signals arrive through a descriptor, read in the loop: no handler runs at a random point.
+int OpenSignalDescriptor() {
+    sigset_t signalFd;
+    sigemptyset(&signalFd);
+    sigaddset(&signalFd, SIGINT);
+    sigaddset(&signalFd, SIGTERM);
+    sigaddset(&signalFd, SIGHUP);
+    if (sigprocmask(SIG_BLOCK, &signalFd, nullptr) != 0) return -1;
+    return signalfd(-1, &signalFd, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+void Complain(const QString& text) {
+    std::fprintf(stderr, "torvel-board: %s\n", text.toLocal8Bit().constData());
+}
+
+timespec TimeUntil(Clock::time_point due, Clock::time_point now) {
+    const auto wait = std::max(due - now, Clock::duration::zero());
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
+    return {static_cast<time_t>(seconds.count()),
+            static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
+}
+
+class ServeLoop {
+public:
+    ServeLoop(const BoardOptions& options, RequestLog& log, PseudoTerminal& line, int signalFd)
+        : session_(options, &log), line_(line), signalFd_(signalFd) {}
+
+    void Run();
+
+private:
+    void HangUp();
+    bool ReadLine(Clock::time_point now);
+    void WriteDue();
+    bool Flush();
+
+    BoardSession session_;
+    PseudoTerminal& line_;
+    int signalFd_;
+    QByteArray unwritten_;  // output the line would not take yet
+    bool lineSilent_ = false;
+};
+
+void ServeLoop::Run() {
+    for (;;) {
+        pollfd fds[2] = {{signalFd_, POLLIN, 0}, {line_.master(), POLLIN, 0}};
+        if (!unwritten_.isEmpty()) fds[1].events |= POLLOUT;
+        std::optional<Clock::time_point> wake = session_.NextWakeUp();
+        // A master without any slave reports a hang-up on every poll; look again shortly.
+        if (lineSilent_) {
+            const auto retry = Clock::now() + std::chrono::milliseconds(20);
+            wake = wake ? std::min(*wake, retry) : retry;
+        }
+        timespec timeout{};
+        if (wake) timeout = TimeUntil(*wake, Clock::now());
+        const int ready = ppoll(fds, lineSilent_ ? 1 : 2, wake ? &timeout : nullptr, nullptr);
+        if (ready < 0 && errno != EINTR) return Complain(QStringLiteral("poll failed"));
+        const Clock::time_point now = Clock::now();
+        if (fds[0].revents & POLLIN) return;  // SIGINT, SIGTERM or SIGHUP
+        lineSilent_ = false;
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) lineSilent_ = !ReadLine(now);
+        if (!Flush()) continue;
+        WriteDue();
+        if (session_.hangUpDue()) return HangUp();
+    }
+}
+
+// Like a device that goes away after its last reply has crossed the wire: the closing
+// master would otherwise take unread bytes with it. A reader that never reads gets 2 s.
+void ServeLoop::HangUp() {
+    const auto end = Clock::now() + std::chrono::seconds(2);
+    while (line_.unreadBytes() > 0 && Clock::now() < end) {
+        pollfd fd{signalFd_, POLLIN, 0};
+        if (::poll(&fd, 1, 2) > 0) break;
+    }
+    line_.Close();
+}
+
+// False when the line has no reader or writer on the other side.
+bool ServeLoop::ReadLine(Clock::time_point now) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t size = ::read(line_.master(), buffer, sizeof buffer);
+        if (size > 0) {
+            session_.Receive(QByteArrayView(buffer, size), now);
+            continue;
+        }
+        if (size < 0 && errno == EINTR) continue;
+        return size < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
+// Writes what is left over from before; true when nothing is left.
+bool ServeLoop::Flush() {
+    while (!unwritten_.isEmpty()) {
+        const ssize_t size = ::write(line_.master(), unwritten_.constData(), unwritten_.size());
+        if (size > 0) {
+            unwritten_.remove(0, size);
+            continue;
+        }
+        if (size < 0 && errno == EINTR) continue;
+        if (size < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
+        unwritten_.clear();  // the line is gone; the bytes with it
+    }
+    return true;
+}
+
+void ServeLoop::WriteDue() {
+    const Clock::time_point now = Clock::now();
+    for (QByteArray bytes = session_.TakeOutput(now); !bytes.isEmpty();
+         bytes = session_.TakeOutput(now)) {
+        unwritten_ = bytes;
+        if (!Flush()) return;
+    }
+}
+
+}  // namespace
+
+int RunBoard(const BoardOptions& options) {
+    // Wake-ups at the byte times of an emulated line, not 50 microseconds late.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    ::signal(SIGPIPE, SIG_IGN);
+    const int signalFd = OpenSignalDescriptor();
+    if (signalFd < 0) {
+        Complain(QStringLiteral("cannot watch signalFd"));
+        return 1;
+    }
+    RequestLog log;
+    QString error;
+    PseudoTerminal line;
+    PublishedLink link;
+    if (!log.Open(options.logPath, error) || !line.Open(error) ||
+        !link.Publish(options.linkPath, line.slavePath(), error)) {
+        Complain(error);
+        ::close(signalFd);
+        return 1;
+    }
+    log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), options.linkPath));
+    ServeLoop(options, log, line, signalFd).Run();
+    link.Remove();
+    log.Note(QStringLiteral("stopped"));
+    ::close(signalFd);
+    return 0;
+}
+
+}  // namespace torvel::board
