@@ -1,0 +1,100 @@
+#include "common/ini_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+// Bytes are stored as they are: the file is Windows-1251, converted by us, not UTF-8.
+#define SI_NO_CONVERSION
+// The packaged header keeps its template bodies behind this switch; one user, so no library.
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+#include <string>
+
+#include "common/cp1251.h"
+
+namespace torvel {
+
+namespace {
+
+// A settings file is a few kilobytes; anything far larger is not ours to parse.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+std::string Encoded(const QString& text) {
+    return ToCp1251(text).toStdString();
+}
+
+}  // namespace
+
+struct IniFile::Data {
+    // Not UTF-8, one value per key, no multi-line values: the classic file format.
+    CSimpleIniA ini{false, false, false};
+};
+
+IniFile::IniFile() : data_(std::make_unique<Data>()) {
+    // "Key=Value", as the classic settings functions write it.
+    data_->ini.SetSpaces(false);
+}
+
+IniFile::~IniFile() = default;
+
+bool IniFile::Load(const QString& fileName, QString* error) {
+    data_->ini.Reset();
+    QFile file(fileName);
+    if (!file.exists()) return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (file.size() > kMaxFileSize) {
+        if (error) *error = QStringLiteral("File too large");
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (data_->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0) {
+        data_->ini.Reset();
+        if (error) *error = QStringLiteral("Invalid settings file");
+        return false;
+    }
+    return true;
+}
+
+bool IniFile::Save(const QString& fileName, QString* error) const {
+    std::string text;
+    if (data_->ini.Save(text) < 0) {
+        if (error) *error = QStringLiteral("Out of memory");
+        return false;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool IniFile::HasSection(const QString& section) const {
+    return data_->ini.SectionExists(Encoded(section).c_str());
+}
+
+bool IniFile::HasKey(const QString& section, const QString& key) const {
+    return data_->ini.KeyExists(Encoded(section).c_str(), Encoded(key).c_str());
+}
+
+QString IniFile::ReadText(const QString& section, const QString& key,
+                          const QString& defaultValue) const {
+    const char* value = data_->ini.GetValue(Encoded(section).c_str(), Encoded(key).c_str());
+    if (!value) return defaultValue;
+    return FromCp1251(QByteArray(value));
+}
+
+void IniFile::WriteText(const QString& section, const QString& key, const QString& value) {
+    data_->ini.SetValue(Encoded(section).c_str(), Encoded(key).c_str(), Encoded(value).c_str());
+}
+
+}  // namespace torvel

@@ -1,0 +1,36 @@
+#pragma once
+// A settings file of sections and key=value lines, names matched without regard to case,
+// texts stored as Windows-1251. Sections and keys the program does not write survive a
+// save unchanged, and a save replaces the file atomically.
+
+#include <QString>
+#include <memory>
+
+namespace torvel {
+
+class IniFile {
+public:
+    IniFile();
+    ~IniFile();
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+
+    // Replaces the contents with the file's. A missing file reads as an empty one. False
+    // with `error` set when the file exists but cannot be read or is unreasonably large.
+    bool Load(const QString& fileName, QString* error = nullptr);
+    // Writes beside the target and renames over it, so a failure leaves the old file whole.
+    bool Save(const QString& fileName, QString* error = nullptr) const;
+
+    bool HasSection(const QString& section) const;
+    bool HasKey(const QString& section, const QString& key) const;
+    QString ReadText(const QString& section, const QString& key,
+                     const QString& defaultValue = QString()) const;
+    // An existing key keeps its spelling and place; a new one goes to the end of its section.
+    void WriteText(const QString& section, const QString& key, const QString& value);
+
+private:
+    struct Data;
+    std::unique_ptr<Data> data_;
+};
+
+}  // namespace torvel

@@ -1,0 +1,305 @@
+#include "transport/com_port.h"
+
+#include <QDebug>
+#include <algorithm>
+#include <cerrno>
+
+#include "transport/com_text.h"
+#include "transport/com_thread.h"
+
+namespace torvel {
+
+namespace {
+
+[[noreturn]] void Raise(TComPortError code, int systemError = -1) {
+    throw EComPort(code, systemError);
+}
+
+}  // namespace
+
+TCustomComPort::TCustomComPort(QObject* parent)
+    : TCustomComPort(CreatePlatformBackend(), parent) {}
+
+TCustomComPort::TCustomComPort(std::unique_ptr<TComBackend> backend, QObject* parent)
+    : QObject(parent), backend_(std::move(backend)) {}
+
+TCustomComPort::~TCustomComPort() {
+    try {
+        ClosePort();
+    } catch (const std::exception& error) {
+        qWarning("Closing the serial port failed: %s", error.what());
+    } catch (...) {
+        qWarning("Closing the serial port failed");
+    }
+}
+
+// ---- Settings
+
+template <typename T>
+static bool Store(T& field, T value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
+void TCustomComPort::SetPort(const QString& value) {
+    if (!Store(port_, value)) return;
+    if (connected_) {
+        ClosePort();
+        OpenPort();
+    }
+}
+
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+    if (Store(baudRate_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetCustomBaudRate(int value) {
+    if (Store(customBaudRate_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetDataBits(TDataBits value) {
+    if (Store(dataBits_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetStopBits(TStopBits value) {
+    if (Store(stopBits_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetDiscardNull(bool value) {
+    if (Store(discardNull_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetEventChar(char value) {
+    if (Store(eventChar_, value)) ApplyLineSettings();
+}
+
+void TCustomComPort::SetSyncMethod(TSyncMethod value) {
+    if (value == syncMethod_) return;
+    if (connected_) Raise(TComPortError::SetWhileConnected);
+    syncMethod_ = value;
+}
+
+void TCustomComPort::SetConnected(bool value) {
+    if (value) {
+        OpenPort();
+    } else {
+        ClosePort();
+    }
+}
+
+void TCustomComPort::EndSettingsUpdate() {
+    if (updateDepth_ < 1) return;
+    if (--updateDepth_ == 0) ApplyAllSettings();
+}
+
+TComDeviceControl TCustomComPort::DeviceControl() const {
+    TComDeviceControl control;
+    control.baudRate = baudRate_ == brCustom ? customBaudRate_ : BaudRateValue(baudRate_);
+    std::uint32_t flags = dcb::fBinary;
+    const TComFlowControl& flow = flowControl_;
+    if (parity_.Check()) flags |= dcb::fParity;
+    if (flow.OutCTSFlow()) flags |= dcb::fOutxCtsFlow;
+    if (flow.OutDSRFlow()) flags |= dcb::fOutxDsrFlow;
+    constexpr std::uint32_t kDtr[] = {0, dcb::fDtrControlEnable, dcb::fDtrHandshake};
+    flags |= kDtr[flow.ControlDTR()];
+    if (flow.DSRSensitivity()) flags |= dcb::fDsrSensitivity;
+    if (flow.TxContinueOnXoff()) flags |= dcb::fTXContinueOnXoff;
+    if (flow.XonXoffOut()) flags |= dcb::fOutX;
+    if (flow.XonXoffIn()) flags |= dcb::fInX;
+    const bool replace = parity_.Check() && parity_.Replace();
+    if (replace) flags |= dcb::fErrorChar;
+    if (discardNull_) flags |= dcb::fNull;
+    constexpr std::uint32_t kRts[] = {0, dcb::fRtsControlEnable, dcb::fRtsHandshake,
+                                      dcb::fRtsToggle};
+    flags |= kRts[flow.ControlRTS()];
+    control.flags = flags;
+    const int limit = buffer_.InputSize() / 4;
+    control.xonLim = control.xoffLim = static_cast<std::uint16_t>(limit);
+    control.byteSize = static_cast<std::uint8_t>(5 + dataBits_);
+    control.parity = static_cast<std::uint8_t>(parity_.Bits());
+    control.stopBits = static_cast<std::uint8_t>(stopBits_);
+    control.xonChar = flow.XonChar();
+    control.xoffChar = flow.XoffChar();
+    control.errorChar = replace ? parity_.ReplaceChar() : 0;
+    control.eofChar = 0;
+    control.evtChar = eventChar_;
+    return control;
+}
+
+void TCustomComPort::ApplyLineSettings() {
+    if (!connected_ || updateDepth_ > 0) return;
+    if (int error = backend_->ApplyLineSettings(DeviceControl()))
+        Raise(TComPortError::SetStateFailed, error);
+}
+
+void TCustomComPort::ApplyTimeoutSettings() {
+    if (!connected_ || updateDepth_ > 0) return;
+    if (int error = backend_->ApplyTimeouts(timeouts_.Values()))
+        Raise(TComPortError::SetTimeoutsFailed, error);
+    appliedTimeouts_ = timeouts_.Values();
+}
+
+void TCustomComPort::ApplyBufferSizes() {
+    if (!connected_ || updateDepth_ > 0) return;
+    if (int error = backend_->ApplyBufferSizes(buffer_.InputSize(), buffer_.OutputSize()))
+        Raise(TComPortError::SetupFailed, error);
+}
+
+void TCustomComPort::ApplyAllSettings() {
+    ApplyBufferSizes();
+    ApplyLineSettings();
+    ApplyTimeoutSettings();
+}
+
+// ---- Open and close
+
+void TCustomComPort::OpenPort() {
+    if (connected_) return;
+    if (OnBeforeOpen) OnBeforeOpen(*this);
+    if (int error = backend_->Open(port_)) Raise(TComPortError::OpenFailed, error);
+    connected_ = true;
+    ++session_;
+    try {
+        ApplyAllSettings();
+    } catch (...) {
+        backend_->Close();
+        connected_ = false;
+        ++session_;
+        throw;
+    }
+    if (events_) StartEventThread();
+    NotifyConnection(true);
+    if (OnAfterOpen) OnAfterOpen(*this);
+    ReportSignals(ReadModemSignals());
+}
+
+void TCustomComPort::ClosePort() {
+    if (!connected_) return;
+    ReportSignals({});
+    if (OnBeforeClose) OnBeforeClose(*this);
+    if (int error = backend_->Purge(TComPurges(puTxAbort) | puRxAbort))
+        Raise(TComPortError::PurgeFailed, error);
+    StopEventThread();
+    backend_->Close();
+    connected_ = false;
+    ++session_;
+    NotifyConnection(false);
+    if (OnAfterClose) OnAfterClose(*this);
+}
+
+void TCustomComPort::StartEventThread() {
+    handOver_ = std::make_shared<TComHandOver>([this] {
+        QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection);
+    });
+    auto deliverHere = [this](TComEvents events) {
+        try {
+            DeliverEvents(events);
+        } catch (const std::exception& error) {
+            qWarning("Serial port event failed: %s", error.what());
+        }
+    };
+    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_,
+                                           deliverHere);
+}
+
+void TCustomComPort::StopEventThread() {
+    if (!thread_) return;
+    thread_->Stop();
+    thread_.reset();
+    handOver_.reset();
+    // What the line still held belongs to the session that ends here.
+    backend_->Purge(TComPurges(puTxClear) | puRxClear);
+}
+
+bool TCustomComPort::HandOverPending() const {
+    return handOver_ && handOver_->Pending();
+}
+
+void TCustomComPort::NotifyConnection(bool on) {
+    CallLinks(&TComLink::OnConn, on);
+}
+
+void TCustomComPort::ReportSignals(TComSignals lines) {
+    const bool cts = lines.testFlag(csCTS);
+    const bool dsr = lines.testFlag(csDSR);
+    const bool rlsd = lines.testFlag(csRLSD);
+    CallLinks(&TComLink::OnCTSChange, cts);
+    if (OnCTSChange) OnCTSChange(*this, cts);
+    CallLinks(&TComLink::OnDSRChange, dsr);
+    if (OnDSRChange) OnDSRChange(*this, dsr);
+    CallLinks(&TComLink::OnRLSDChange, rlsd);
+    if (OnRLSDChange) OnRLSDChange(*this, rlsd);
+}
+
+// ---- Transfers
+
+int TCustomComPort::WriteText(const QString& text) {
+    return WriteBytes(text.toLatin1());
+}
+
+int TCustomComPort::WriteBytes(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return 0;
+    if (!connected_) Raise(TComPortError::WriteFailed, EBADF);
+    const int size = static_cast<int>(bytes.size());
+    CallLinks(&TComLink::OnTx, true);
+    const TComIoResult result =
+        backend_->Write(bytes.data(), size, WriteTimeoutMs(appliedTimeouts_, size));
+    if (result.error) Raise(TComPortError::WriteFailed, result.error);
+    if (AnyLinkHas(&TComLink::OnTxBuf)) {
+        const QByteArray sent = bytes.toByteArray();
+        CallLinks(&TComLink::OnTxBuf, *this, sent);
+    }
+    return result.count;
+}
+
+int TCustomComPort::PendingInputCount() {
+    if (!connected_) Raise(TComPortError::ClearErrorFailed, EBADF);
+    const TComIoResult result = backend_->PendingInput();
+    if (result.error) Raise(TComPortError::ClearErrorFailed, result.error);
+    return result.count;
+}
+
+int TCustomComPort::ReadBytes(char* buffer, int count) {
+    if (count <= 0) return 0;
+    if (!connected_) Raise(TComPortError::ReadFailed, EBADF);
+    const TComIoResult result = backend_->Read(buffer, count);
+    if (result.error) Raise(TComPortError::ReadFailed, result.error);
+    if (AnyLinkHas(&TComLink::OnRx)) {
+        const TComIoResult left = backend_->PendingInput();
+        if (left.error == 0 && left.count == 0) CallLinks(&TComLink::OnRx, false);
+    }
+    return result.count;
+}
+
+TComErrors TCustomComPort::ReadLineErrors() {
+    TComErrors errors;
+    if (!connected_) Raise(TComPortError::ClearErrorFailed, EBADF);
+    if (int error = backend_->TakeLineErrors(errors))
+        Raise(TComPortError::ClearErrorFailed, error);
+    if (!parity_.Check()) errors &= ~TComErrors(ceRxParity);
+    return errors;
+}
+
+TComSignals TCustomComPort::ReadModemSignals() {
+    TComSignals lines;
+    if (!connected_) Raise(TComPortError::ModemStatusFailed, EBADF);
+    if (int error = backend_->ModemSignals(lines))
+        Raise(TComPortError::ModemStatusFailed, error);
+    return lines;
+}
+
+// ---- Listeners
+
+void TCustomComPort::AddListener(TComLink* link) {
+    if (!link || links_.contains(link)) Raise(TComPortError::LinkRegistration);
+    links_.append(link);
+    linksTakeBytes_ = AnyLinkHas(&TComLink::OnRxBuf);
+}
+
+void TCustomComPort::RemoveListener(TComLink* link) {
+    if (!links_.removeOne(link)) Raise(TComPortError::LinkRegistration);
+    linksTakeBytes_ = AnyLinkHas(&TComLink::OnRxBuf);
+}
+
+}  // namespace torvel

@@ -1,0 +1,157 @@
+// The delivery of line events on the port's thread, and what happens when it fails.
+
+#include <QDebug>
+#include <optional>
+
+#include "transport/com_port.h"
+#include "transport/com_thread.h"
+
+namespace torvel {
+
+namespace {
+
+// Handlers of failures run from the event loop, where an escaping error would end the program.
+template <typename Function>
+void CallGuarded(const Function& function) {
+    try {
+        function();
+    } catch (const std::exception& error) {
+        qWarning("Serial port handler failed: %s", error.what());
+    } catch (...) {
+        qWarning("Serial port handler failed");
+    }
+}
+
+}  // namespace
+
+void TCustomComPort::RunHandOver() {
+    // Kept alive here: a handler may close the port, which drops the port's reference.
+    const std::shared_ptr<TComHandOver> handOver = handOver_;
+    if (!handOver) return;
+    if (const std::optional<int> error = handOver->TakeDeviceGone()) {
+        LoseDevice(EComPort(TComPortError::ReadFailed, *error).Message());
+        return;
+    }
+    const std::optional<TComEvents> batch = handOver->TakeBatch();
+    if (!batch) return;
+    try {
+        DeliverEvents(*batch);
+    } catch (const EComPort& error) {
+        HandleEventError(error);
+    } catch (const std::exception& error) {
+        ReportEventError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ReportEventError(QStringLiteral("Unknown error"));
+    }
+    handOver->FinishBatch();
+}
+
+void TCustomComPort::DeliverEvents(TComEvents events) {
+    if (!connected_) return;
+    const quint64 session = session_;
+    TComEvents batch = events;
+    for (TComEvent event : kEventDeliveryOrder) {
+        if (!batch.testFlag(event)) continue;
+        DeliverEvent(event, batch);
+        // A handler closed (or closed and reopened) the port: the rest belongs to no one.
+        if (SessionEnded(session)) return;
+    }
+}
+
+void TCustomComPort::DeliverEvent(TComEvent event, TComEvents& batch) {
+    switch (event) {
+        case evError: {
+            const TComErrors errors = ReadLineErrors();
+            if (errors && OnError) OnError(*this, errors);
+            break;
+        }
+        case evRxChar:
+            DeliverReceived(batch);
+            break;
+        case evTxEmpty:
+            CallLinks(&TComLink::OnTx, false);
+            CallLinks(&TComLink::OnTxEmpty);
+            if (OnTxEmpty) OnTxEmpty(*this);
+            break;
+        case evBreak:
+            if (OnBreak) OnBreak(*this);
+            break;
+        case evRing:
+            CallLinks(&TComLink::OnRing);
+            if (OnRing) OnRing(*this);
+            break;
+        case evCTS: {
+            const bool on = ReadModemSignals().testFlag(csCTS);
+            CallLinks(&TComLink::OnCTSChange, on);
+            if (OnCTSChange) OnCTSChange(*this, on);
+            break;
+        }
+        case evDSR: {
+            const bool on = ReadModemSignals().testFlag(csDSR);
+            CallLinks(&TComLink::OnDSRChange, on);
+            if (OnDSRChange) OnDSRChange(*this, on);
+            break;
+        }
+        case evRLSD: {
+            const bool on = ReadModemSignals().testFlag(csRLSD);
+            CallLinks(&TComLink::OnRLSDChange, on);
+            if (OnRLSDChange) OnRLSDChange(*this, on);
+            break;
+        }
+        case evRxFlag:
+            CallLinks(&TComLink::OnRxFlag);
+            if (OnRxFlag) OnRxFlag(*this);
+            break;
+        case evRx80Full:
+            if (OnRx80Full) OnRx80Full(*this);
+            break;
+    }
+}
+
+void TCustomComPort::DeliverReceived(TComEvents& batch) {
+    const int count = PendingInputCount();
+    if (count <= 0) return;
+    CallLinks(&TComLink::OnRx, true);
+    if (!linksTakeBytes_) {
+        // Nobody takes bytes: they stay queued for the handler to read.
+        if (OnRxChar) OnRxChar(*this, count);
+        return;
+    }
+    // All waiting bytes in one read, handed to every listener as one shared chunk.
+    QByteArray bytes(count, Qt::Uninitialized);
+    bytes.truncate(ReadBytes(bytes.data(), count));
+    if (bytes.isEmpty()) return;
+    // The line cannot tell the event character apart; it is found among the bytes read.
+    if (events_.testFlag(evRxFlag) && bytes.contains(eventChar_)) batch |= evRxFlag;
+    if (OnRxBuf) OnRxBuf(*this, bytes);
+    CallLinks(&TComLink::OnRxBuf, *this, bytes);
+}
+
+void TCustomComPort::HandleEventError(const EComPort& error) {
+    if (IsDeviceGoneError(error.SystemErrorCode())) {
+        LoseDevice(error.Message());
+    } else {
+        ReportEventError(error.Message());
+    }
+}
+
+void TCustomComPort::ReportEventError(const QString& message) {
+    if (!OnEventError) {
+        qWarning("Serial port event failed: %s", qPrintable(message));
+        return;
+    }
+    CallGuarded([&] { OnEventError(*this, message); });
+}
+
+void TCustomComPort::LoseDevice(const QString& message) {
+    // Once per opening: the close below makes every later report of this loss a no-op.
+    if (!connected_) return;
+    CallGuarded([&] { ClosePort(); });
+    if (!OnLinkLost) {
+        qWarning("Serial device lost: %s", qPrintable(message));
+        return;
+    }
+    CallGuarded([&] { OnLinkLost(*this, message); });
+}
+
+}  // namespace torvel
