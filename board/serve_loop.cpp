@@ -39,6 +39,8 @@ timespec TimeUntil(Clock::time_point due, Clock::time_point now) {
             static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
 }
 
+constexpr auto kFinalByteSpin = std::chrono::microseconds(80);
+
 class ServeLoop {
 public:
     ServeLoop(const BoardOptions& options, RequestLog& log, PseudoTerminal& line, int signalFd)
@@ -62,17 +64,27 @@ private:
 void ServeLoop::Run() {
     for (;;) {
         pollfd fds[2] = {{signalFd_, POLLIN, 0}, {line_.master(), POLLIN, 0}};
-        if (!unwritten_.isEmpty()) fds[1].events |= POLLOUT;
         std::optional<Clock::time_point> wake = session_.NextWakeUp();
+        // While the line will not take more, only its readiness to write matters.
+        if (!unwritten_.isEmpty()) {
+            fds[1].events |= POLLOUT;
+            wake.reset();
+        }
         // A master without any slave reports a hang-up on every poll; look again shortly.
         if (lineSilent_) {
             const auto retry = Clock::now() + std::chrono::milliseconds(20);
             wake = wake ? std::min(*wake, retry) : retry;
         }
+        // The last byte of a reply decides when the master has its answer: sleep until
+        // just before it and wait out the rest awake, rather than a scheduler tick late.
+        const bool endsLine = wake && unwritten_.isEmpty() && session_.NextWakeUpEndsLine();
         timespec timeout{};
-        if (wake) timeout = TimeUntil(*wake, Clock::now());
+        if (wake) timeout = TimeUntil(endsLine ? *wake - kFinalByteSpin : *wake, Clock::now());
         const int ready = ppoll(fds, lineSilent_ ? 1 : 2, wake ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) return Complain(QStringLiteral("poll failed"));
+        if (ready == 0 && endsLine)
+            while (Clock::now() < *wake) {
+            }
         const Clock::time_point now = Clock::now();
         if (fds[0].revents & POLLIN) return;  // SIGINT, SIGTERM or SIGHUP
         lineSilent_ = false;

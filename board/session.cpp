@@ -105,6 +105,10 @@ std::optional<Clock::time_point> BoardSession::NextWakeUp() const {
     return wake;
 }
 
+bool BoardSession::NextWakeUpEndsLine() const {
+    return transmitter_.nextEndsLine() && NextWakeUp() == transmitter_.nextDue();
+}
+
 QByteArray BoardSession::TakeOutput(Clock::time_point now) {
     GenerateInterrupts(now);
     return transmitter_.Take(now);

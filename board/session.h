@@ -24,6 +24,8 @@ public:
     void Receive(QByteArrayView bytes, Clock::time_point now);
     // When TakeOutput next has something to do; nothing while there is nothing to send.
     std::optional<Clock::time_point> NextWakeUp() const;
+    // Whether that wake-up writes the last byte of a line: the moment a reply is complete.
+    bool NextWakeUpEndsLine() const;
     // The bytes for one write at `now`; empty when nothing is due yet.
     QByteArray TakeOutput(Clock::time_point now);
     // The configured hang-up has come and every reply before it is out.

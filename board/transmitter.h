@@ -32,6 +32,10 @@ public:
     qsizetype queued() const { return static_cast<qsizetype>(queue_.size()); }
     // When the next byte is due; nothing when idle.
     std::optional<Clock::time_point> nextDue() const;
+    // Whether the next due byte is the last of its line.
+    bool nextEndsLine() const {
+        return !queue_.empty() && queue_.front().sent + 1 == queue_.front().bytes.size();
+    }
     // The bytes due by `now`, up to the end of the current piece (one write's worth).
     QByteArray Take(Clock::time_point now);
     // The moment the last queued byte is due (the line is free from then on).

@@ -203,13 +203,16 @@ TEST_F(BoardSessionTest, KeepsTheWireTimeOfRequestAndReplyAtALineSpeed) {
     const Clock::time_point start = now_;
     session.Receive(kIdentify, now_);
     QList<qsizetype> sizes;
+    int lineEnds = 0;
     while (auto wake = session.NextWakeUp()) {
+        lineEnds += session.NextWakeUpEndsLine();
         now_ = *wake;
         sizes << session.TakeOutput(now_).size();
     }
     // One byte at a time, the first when the request and one reply byte have crossed
     // the line, the last when both frames have.
     EXPECT_EQ(sizes, QList<qsizetype>(kIdentity.size(), 1));
+    EXPECT_EQ(lineEnds, 1);
     const auto total = now_ - start;
     EXPECT_NEAR(Micros(total), Micros(WireTime(9 + 35, 9600)), 1.0);
 }
