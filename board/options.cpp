@@ -75,7 +75,7 @@ const std::vector<Option>& OptionTable() {
     using O = BoardOptions;
     // clang-format off
     static const std::vector<Option> table = {
-        {"link", "PATH", "publish the line as this symbolic link (default /tmp/torvel-boards/board0)",
+        {"link", "PATH", "publish the line as this symbolic link\n(default /tmp/torvel-boards/board0)",
          [](const QString& v, O& o) { o.linkPath = v; return !v.isEmpty(); }},
         {"address", "N", "slave address the board answers to (default 0)",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.address); }},
@@ -100,8 +100,8 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.identity.pageCount); }},
         {"page-size", "N", "RAM/ROM page size in bytes (default 32768)",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 65535, o.identity.pageSize); }},
-        {"buffer", "N", "exchange buffer in bytes (default 64); a request line longer than that\n"
-                                "after its \":\" gets exception 3",
+        {"buffer", "N", "exchange buffer in bytes (default 64); a request longer\n"
+                                "than that after its \":\" gets exception 3",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.identity.bufferSize); }},
         {"empty-id", nullptr, "answer identification with an empty payload",
          [](const QString&, O& o) { o.identity.emptyPayload = true; return true; }},
@@ -109,7 +109,7 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { o.dumpPath = v; return !v.isEmpty(); }},
         {"irq-interval", "MS", "time between interrupt events (default 100)",
          [](const QString& v, O& o) { return ParseMilliseconds(v, o.irqInterval); }},
-        {"baud", "N", "emulate a line of N bit/s, 10 bits a character (default 0: as fast as possible)",
+        {"baud", "N", "emulate a line of N bit/s, 10 bits a character\n(default 0: as fast as possible)",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 10'000'000, o.baud); }},
         {"reply-delay", "MS", "extra delay before every reply (default 0)",
          [](const QString& v, O& o) { return ParseMilliseconds(v, o.replyDelay); }},
@@ -193,6 +193,9 @@ QString BoardUsage() {
         "(record 0 starts, record 1 appends, record 2 ends), and 25 (interrupt events).\n"
         "Registers start out holding their own address, RAM/ROM bytes the low byte of\n"
         "theirs, coils off. A frame with a wrong LRC gets no reply at all.\n"
+        "Function 25 is acknowledged with a byte count and the request's data; each event\n"
+        "then comes as a function-25 reply: byte count, record flag (01 when values follow),\n"
+        "the line, the value count, and the low byte of each register asked for.\n"
         "Numbers are decimal, or hexadecimal after 0x. It runs until SIGINT or SIGTERM\n"
         "and then removes its link.\n\nOptions:\n");
     for (const Option& option : OptionTable()) {
