@@ -196,6 +196,7 @@ private:
     // Set on the port's thread before the event thread starts, cleared after it ended.
     int fd_ = -1;
     int wakeFd_ = -1;
+    bool exclusive_ = false;
     bool isPty_ = false;
     bool hasModemLines_ = false;
     termios2 original_{};
@@ -219,6 +220,7 @@ private:
 };
 
 int LinuxBackend::OpenDevice(const QByteArray& path, struct stat& info) {
+    exclusive_ = false;
     if (::stat(path.constData(), &info) != 0) return errno;
     // Only character devices: opening a FIFO or a file by a hostile name must not block or
     // succeed.
@@ -228,6 +230,7 @@ int LinuxBackend::OpenDevice(const QByteArray& path, struct stat& info) {
     if (!::isatty(fd_)) return ENOTTY;
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
     if (int error = Ioctl(fd_, TIOCEXCL, nullptr)) return error;
+    exclusive_ = true;
     if (int error = Ioctl(fd_, TCGETS2, &original_)) return error;
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) return errno;
@@ -239,7 +242,12 @@ int LinuxBackend::Open(const QString& port) {
     struct stat info {};
     if (int error = OpenDevice(DevicePath(port), info)) {
         if (wakeFd_ >= 0) ::close(wakeFd_);
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) {
+            // The exclusive flag outlives the descriptor; leave the device as it was found
+            // (but never clear the flag of another owner: it is set only after our lock).
+            if (exclusive_) Ioctl(fd_, TIOCNXCL, nullptr);
+            ::close(fd_);
+        }
         fd_ = wakeFd_ = -1;
         return error;
     }
