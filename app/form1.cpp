@@ -1,0 +1,168 @@
+// TForm1: creation, the end of the run, the main menu and the main tabs.
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "app/about_box.h"
+#include "app/termination_signals.h"
+#include "ui_form1.h"
+
+namespace {
+
+constexpr int kStatusPanelCount = 5;
+constexpr int kStatusPanelWidth = 100;
+constexpr int kUpperAreaHeight = 369;
+// Timer1 ticks the reply time-out once a second; Timer2 and Timer3 take the user's delay
+// when a repetition starts.
+constexpr int kTimerInterval = 1000;
+
+enum MainPage { kLoadingPage = 0, kTesterPage = 1, kParametersPage = 2 };
+
+QString StatusPanelName(int number) {
+    return QStringLiteral("SB1Panel") + QString::number(number);
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialogs_(this) {
+    ui->setupUi(this);
+    CreateTimers();
+    CreateStatusPanels();
+    ConnectMenu();
+    InstallTabGuard();
+    ui->Splitter1->setSizes({kUpperAreaHeight, height() - kUpperAreaHeight});
+    CentreOnScreen();
+    FormCreate();
+    WatchTerminationSignals();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    Timer1->stop();
+    Timer2->stop();
+    Timer3->stop();
+    ReplyExpected = false;
+    UploadStarted = false;
+    DeviceConnected = false;
+    TesterActive = false;
+    InitDefaults();
+    OpenJournal();
+    LogEvent(QStringLiteral("Начало сеанса"));
+    LoadSettings();
+    ShowDeviceInfo();
+    EnableTesterControls(false);
+    IrqArmed = false;
+    IrqStopRequested = false;
+    SetupPacketFramer();
+    SelectPage(kLoadingPage);
+    ui->PageControl2->setCurrentIndex(0);
+}
+
+void TForm1::FormCloseQuery() {
+    if (endSequenceDone_) return;
+    endSequenceDone_ = true;
+    SaveSettings();
+    LogEvent(QStringLiteral("Конец сеанса"));
+    if (JournalEnabled) SaveJournal();
+    ClosePortAtEnd();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+}
+
+void TForm1::CreateTimers() {
+    const auto makeTimer = [this](const char* name) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QString::fromLatin1(name));
+        timer->setInterval(kTimerInterval);
+        return timer;
+    };
+    Timer1 = makeTimer("Timer1");
+    Timer2 = makeTimer("Timer2");
+    Timer3 = makeTimer("Timer3");
+}
+
+void TForm1::CreateStatusPanels() {
+    for (int number = 1; number <= kStatusPanelCount; ++number) {
+        auto* panel = new QLabel(ui->SB1);
+        panel->setObjectName(StatusPanelName(number));
+        panel->setFixedWidth(kStatusPanelWidth);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        ui->SB1->addWidget(panel);
+    }
+}
+
+QLabel* TForm1::StatusPanel(int number) const {
+    return ui->SB1->findChild<QLabel*>(StatusPanelName(number), Qt::FindDirectChildrenOnly);
+}
+
+void TForm1::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = geometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TForm1::ConnectMenu() {
+    connect(ui->MenuOpen, &QAction::triggered, this, &TForm1::MenuOpenClick);
+    connect(ui->MenuExit, &QAction::triggered, this, &TForm1::MenuExitClick);
+    connect(ui->MenuConnect, &QAction::triggered, this, [this] { SelectPage(kLoadingPage); });
+    connect(ui->MenuLoadProject, &QAction::triggered, this, [this] { SelectPage(kLoadingPage); });
+    connect(ui->MenuTester, &QAction::triggered, this, [this] { SelectPage(kTesterPage); });
+    connect(ui->MenuSetup, &QAction::triggered, this, [this] { SelectPage(kParametersPage); });
+    connect(ui->MenuViewJournal, &QAction::triggered, this,
+            [this] { ShowJournal(QStringLiteral("Журнал событий")); });
+    connect(ui->MenuClearJournal, &QAction::triggered, this, &TForm1::ClearJournal);
+    connect(ui->MenuAbout, &QAction::triggered, this, &TForm1::ShowAboutBox);
+}
+
+void TForm1::MenuOpenClick() {
+    SelectPage(kLoadingPage);
+}
+
+void TForm1::MenuExitClick() {
+    close();
+}
+
+void TForm1::ShowAboutBox() {
+    torvel::TAboutBox box(this);
+    box.exec();
+}
+
+void TForm1::InstallTabGuard() {
+    ui->PageControl1->SetChangeGuard([this] { return PageControl1Changing(); });
+}
+
+bool TForm1::PageControl1Changing() const {
+    return !Timer1->isActive();
+}
+
+void TForm1::SelectPage(int index) {
+    if (index >= 0 && index < ui->PageControl1->count()) ui->PageControl1->setCurrentIndex(index);
+}
+
+void TForm1::WatchTerminationSignals() {
+    terminationSignals_ = new torvel::TerminationSignals(this);
+    connect(terminationSignals_, &torvel::TerminationSignals::TerminationRequested, this,
+            &TForm1::EndSessionOnSignal);
+}
+
+void TForm1::EndSessionOnSignal() {
+    // A modal dialog still open would keep the process alive after the window closed.
+    for (int open = 0; open < 8; ++open) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == this) break;
+        modal->close();
+    }
+    close();
+}

@@ -1,0 +1,165 @@
+#pragma once
+// The main window: owns every component and all program state for the whole run. Its member
+// functions live in several files by concern (form1.cpp: creation, end, menu and tabs;
+// form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_steps.cpp: the
+// start and end steps that the subsystems fill in, until each moves to a file of its own).
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "app/dialog_seam.h"
+#include "app/log_file.h"
+
+class QCloseEvent;
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace torvel {
+class TerminationSignals;
+}
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the whole creation sequence: state cleared, defaults, journal opened,
+    // "Начало сеанса" logged, settings read, first tabs in front.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- tabs ---
+    // Brings main tab `index` (0 loading, 1 tester, 2 parameters) to the front; any other
+    // index does nothing. Not subject to the tab-change guard.
+    void SelectPage(int index);
+    // The guard a user's switch of main tabs asks: refused while a reply is awaited.
+    bool PageControl1Changing() const;
+
+    // --- events and journal (form1_journal.cpp) ---
+    // A time-stamped line in the events memo and, while the journal works, an entry in it.
+    void LogEvent(const QString& text, const QString& tag = QString());
+    void ReportConfigError(const QString& message);
+    // Also breaks off the exchange: clears ReplyExpected and UploadStarted.
+    void ReportLinkError(const QString& message);
+    void OpenJournal();
+    void SaveJournal();
+    void ShowJournal(const QString& caption);
+    // Asks first; OK empties the journal (not the memo, not the file).
+    void ClearJournal();
+
+    // --- start and end ---
+    void InitDefaults();
+    // Project file name empty, its type, size and date "нет данных"; the image is kept.
+    void ResetProjectInfo();
+    // The end sequence: settings saved, "Конец сеанса" logged, journal saved, port closed.
+    // Runs once, from the close event; closing is never refused.
+    void FormCloseQuery();
+    void ShowAboutBox();
+
+    // Steps of the start and end sequences that the subsystems fill in.
+    void LoadSettings();
+    void SaveSettings();
+    void ShowDeviceInfo();
+    void EnableTesterControls(bool enabled);
+    void SetupPacketFramer();
+    void ClosePortAtEnd();
+
+    // Message boxes and file dialogs; tests answer them here.
+    torvel::DialogSeam& Dialogs() { return dialogs_; }
+    // Status bar SB1's panels, numbered 1..5 from the left.
+    QLabel* StatusPanel(int number) const;
+
+    // --- components ---
+    QTimer* Timer1 = nullptr;  // reply time-out, 1000 ms
+    QTimer* Timer2 = nullptr;  // coil and register repetitions
+    QTimer* Timer3 = nullptr;  // RAM/ROM repetitions
+    torvel::TLogFile Log1;
+
+    // --- journal ---
+    bool JournalEnabled = false;
+
+    // --- exchange state ---
+    bool ReplyExpected = false;
+    bool UploadStarted = false;
+    bool UploadEndSent = false;
+    bool DeviceConnected = false;
+    bool TesterActive = false;
+    bool IrqArmed = false;
+    bool IrqStopRequested = false;
+
+    // --- device information ---
+    QString BoardText;
+    QString FpgaName;
+    QString FpgaStatusText;
+    bool LoadNotRequired = false;
+    int CoilStart = 0;
+    int CoilEnd = 0;
+    int HoldStart = 0;
+    int HoldEnd = 0;
+    int PageCount = 0;
+    quint16 PageSize = 0;
+    int BufferSize = 0;
+    int PageOffsetMin = 0;
+    int PageOffsetMax = 32767;
+
+    // --- project information ---
+    QString ProjectFileName;
+    QString ProjectTypeText;
+    QString ProjectSizeText;
+    QString ProjectModifiedText;
+
+    // --- tester values ---
+    quint16 TesterAddress = 0;
+    quint16 TesterReadValue = 0;
+    quint16 TesterWriteValue = 0;
+
+    // --- settings kept in "TORVEL.INI" ---
+    int FpgaType = 0;
+    bool AppendOrCreate = true;
+    bool AddStep = true;
+    int NumberOfColumns = 16;
+    int OutputFormat = 0;
+    QString EditorName;
+    QString ResultFileName;
+    QString InputFileName;
+    bool AutoRepeat = false;
+    int Stepcount = 2;
+    int DelayRepeat = 1;
+    bool StepDir = true;
+    bool ReadToFile = false;
+    bool WriteFromFile = false;
+    bool IrqReadReg = false;
+    quint16 IrqReturnAddr = 0;
+    quint16 IrqRepeatCount = 1;
+    quint16 IrqRegCount = 1;
+    quint8 IrqNumber = 0;
+    quint16 AddrType = 0;
+    int DefaultTimeout = 2;
+    int RetryCount = 3;
+    int SlaveAddress = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateTimers();
+    void CreateStatusPanels();
+    void ConnectMenu();
+    void InstallTabGuard();
+    void CentreOnScreen();
+    void WatchTerminationSignals();
+    void EndSessionOnSignal();
+    void AddMemoLine(const QString& line);
+
+    void MenuOpenClick();
+    void MenuExitClick();
+
+    std::unique_ptr<Ui::TForm1> ui;
+    torvel::DialogSeam dialogs_;
+    torvel::TerminationSignals* terminationSignals_ = nullptr;
+    bool endSequenceDone_ = false;
+};

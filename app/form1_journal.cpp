@@ -1,0 +1,97 @@
+// TForm1: the events memo and the journal "TORVEL.LOG".
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <new>
+
+#include "app/fo_log.h"
+#include "app/form1.h"
+#include "common/datetime.h"
+#include "ui_form1.h"
+
+namespace {
+
+const QString kJournalFileName = QStringLiteral("TORVEL.LOG");
+// The memo is emptied whole once it holds more than this many lines, never trimmed by line.
+constexpr int kMemoLineLimit = 1000;
+
+int MemoLineCount(const QPlainTextEdit& memo) {
+    return memo.document()->isEmpty() ? 0 : memo.document()->blockCount();
+}
+
+QString EventLine(const QString& now, const QString& text, const QString& tag) {
+    if (tag.isEmpty()) return now + QStringLiteral(" - ") + text;
+    return now + QStringLiteral(" - [") + tag + QStringLiteral("] ") + text;
+}
+
+QString Quoted(const QString& message) {
+    return u'"' + message + u'"';
+}
+
+}  // namespace
+
+void TForm1::AddMemoLine(const QString& line) {
+    if (MemoLineCount(*ui->Memo1) > kMemoLineLimit) ui->Memo1->clear();
+    ui->Memo1->appendPlainText(line);
+}
+
+void TForm1::LogEvent(const QString& text, const QString& tag) {
+    const QString now = torvel::NowText();
+    AddMemoLine(EventLine(now, text, tag));
+    if (!JournalEnabled) return;
+    try {
+        Log1.AppendEntry(now, text, tag);
+    } catch (const std::bad_alloc&) {
+        JournalEnabled = false;
+        dialogs_.ShowError(QStringLiteral("Ошибка при записи в журнал TORVEL.LOG"));
+    }
+}
+
+void TForm1::OpenJournal() {
+    if (QFileInfo::exists(kJournalFileName)) {
+        JournalEnabled = true;
+        if (!Log1.LoadJournal(kJournalFileName)) {
+            dialogs_.ShowError(QStringLiteral("Ошибка при чтении журнала TORVEL.LOG"));
+            JournalEnabled = false;
+        }
+        return;
+    }
+    QFile file(kJournalFileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        dialogs_.ShowError(QStringLiteral("Ошибка при создании журнала TORVEL.LOG"));
+        JournalEnabled = false;
+        return;
+    }
+    file.close();
+    JournalEnabled = true;
+    LogEvent(QStringLiteral("Создан журнал событий TORVEL.LOG"));
+}
+
+void TForm1::SaveJournal() {
+    if (!Log1.SaveJournal(kJournalFileName))
+        dialogs_.ShowError(QStringLiteral("Ошибка при сохранении журнала TORVEL.LOG"));
+}
+
+void TForm1::ReportConfigError(const QString& message) {
+    LogEvent(QStringLiteral("Ошибка конфигурационного файла: ") + Quoted(message),
+             QStringLiteral("ОШИБКА"));
+}
+
+void TForm1::ReportLinkError(const QString& message) {
+    LogEvent(QStringLiteral("Ошибка связи: ") + Quoted(message), QStringLiteral("ОШИБКА"));
+    LogEvent(QStringLiteral("Выберите другой порт для подключения устройства"),
+             QStringLiteral("РЕКОМЕНДАЦИЯ"));
+    ReplyExpected = false;
+    UploadStarted = false;
+}
+
+void TForm1::ShowJournal(const QString& caption) {
+    torvel::TfoLog viewer(Log1.Entries(), dialogs_, this);
+    viewer.setWindowTitle(caption);
+    viewer.exec();
+}
+
+void TForm1::ClearJournal() {
+    if (dialogs_.Confirm(QStringLiteral("Вы уверены, что хотите очистить журнал событий?")) ==
+        QMessageBox::Ok)
+        Log1.ClearEntries();
+}
