@@ -32,6 +32,7 @@ QString StatusPanelName(int number) {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialogs_(this) {
     ui->setupUi(this);
     CreateTimers();
+    CreatePort();
     CreateStatusPanels();
     ConnectMenu();
     InstallTabGuard();

@@ -20,6 +20,9 @@ class TForm1;
 }
 
 namespace torvel {
+class TComComboBox;
+class TComDataPacket;
+class TComPort;
 class TerminationSignals;
 }
 
@@ -67,6 +70,20 @@ public:
     void SetupPacketFramer();
     void ClosePortAtEnd();
 
+    // --- exchange (form1_exchange.cpp) ---
+    // The reply handler: one framed packet, without ":" and LF.
+    void CDP1Packet(const QString& packet);
+
+    // --- serial port and its lists (form1_port.cpp) ---
+    // "При&менить": the six lists into the port inside one bracket, then SaveSettings.
+    void Button4Click();
+    // The six lists show the port's values, inside one bracket.
+    void ShowPortSettings();
+    // The device vanished; the port has closed itself already.
+    void LinkLost(const QString& message);
+    // ComComboBox1..6 in the order they are shown and applied.
+    QList<torvel::TComComboBox*> PortLists() const;
+
     // Message boxes and file dialogs; tests answer them here.
     torvel::DialogSeam& Dialogs() { return dialogs_; }
     // Status bar SB1's panels, numbered 1..5 from the left.
@@ -77,6 +94,8 @@ public:
     QTimer* Timer2 = nullptr;  // coil and register repetitions
     QTimer* Timer3 = nullptr;  // RAM/ROM repetitions
     torvel::TLogFile Log1;
+    torvel::TComPort* ComPort1 = nullptr;
+    torvel::TComDataPacket* CDP1 = nullptr;
 
     // --- journal ---
     bool JournalEnabled = false;
@@ -147,6 +166,7 @@ protected:
 private:
     void FormCreate();
     void CreateTimers();
+    void CreatePort();
     void CreateStatusPanels();
     void ConnectMenu();
     void InstallTabGuard();

@@ -2,14 +2,8 @@
 // drives. Each is called in its place already and takes effect as its subsystem lands.
 #include "app/form1.h"
 
-void TForm1::LoadSettings() {}
-
-void TForm1::SaveSettings() {}
-
 void TForm1::ShowDeviceInfo() {}
 
 void TForm1::EnableTesterControls(bool /*enabled*/) {}
 
-void TForm1::SetupPacketFramer() {}
-
-void TForm1::ClosePortAtEnd() {}
+void TForm1::CDP1Packet(const QString& /*packet*/) {}

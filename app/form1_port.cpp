@@ -1,0 +1,122 @@
+// TForm1: the serial port ComPort1, its framer CDP1 and the six port lists of "Св&язь".
+#include <QLabel>
+#include <QTimer>
+
+#include "app/form1.h"
+#include "transport/com_combo_box.h"
+#include "transport/com_data_packet.h"
+#include "transport/com_error.h"
+#include "transport/com_port.h"
+#include "ui_form1.h"
+
+using torvel::EComPort;
+using torvel::TComComboBox;
+using torvel::TComDataPacket;
+using torvel::TComPort;
+
+namespace {
+
+const QString kSettingsFile = QStringLiteral("TORVEL.INI");
+
+}  // namespace
+
+void TForm1::CreatePort() {
+    ComPort1 = new TComPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    ComPort1->OnLinkLost = [this](torvel::TCustomComPort&, const QString& message) {
+        LinkLost(message);
+    };
+    ComPort1->OnEventError = [this](torvel::TCustomComPort&, const QString& message) {
+        ReportLinkError(message);
+    };
+
+    CDP1 = new TComDataPacket(this);
+    CDP1->setObjectName(QStringLiteral("CDP1"));
+    CDP1->SetComPort(ComPort1);
+    // Received bytes are one character each; the codec works on texts.
+    CDP1->OnPacket = [this](TComDataPacket&, const QByteArray& packet) {
+        CDP1Packet(QString::fromLatin1(packet));
+    };
+
+    const torvel::TComProperty kinds[] = {torvel::cpPort,     torvel::cpBaudRate,
+                                          torvel::cpDataBits, torvel::cpStopBits,
+                                          torvel::cpParity,   torvel::cpFlowControl};
+    const QList<TComComboBox*> lists = PortLists();
+    for (int i = 0; i < lists.size(); ++i) {
+        lists[i]->SetComProperty(kinds[i]);
+        lists[i]->SetComPort(ComPort1);
+    }
+    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+}
+
+QList<TComComboBox*> TForm1::PortLists() const {
+    return {ui->ComComboBox1, ui->ComComboBox2, ui->ComComboBox3,
+            ui->ComComboBox4, ui->ComComboBox5, ui->ComComboBox6};
+}
+
+void TForm1::SetupPacketFramer() {
+    CDP1->SetStartString(QByteArrayLiteral(":"));
+    CDP1->SetStopString(QByteArrayLiteral("\n"));
+}
+
+void TForm1::LoadSettings() {
+    try {
+        ComPort1->LoadPortSettings(kSettingsFile);
+    } catch (const EComPort& error) {
+        ReportConfigError(error.Message());
+    }
+    ShowPortSettings();
+}
+
+void TForm1::SaveSettings() {
+    try {
+        ComPort1->SavePortSettings(kSettingsFile);
+    } catch (const EComPort& error) {
+        ReportConfigError(error.Message());
+    }
+}
+
+void TForm1::ShowPortSettings() {
+    ComPort1->BeginSettingsUpdate();
+    try {
+        for (TComComboBox* list : PortLists()) list->ShowPortValue();
+    } catch (const EComPort& error) {
+        ReportLinkError(error.Message());
+    }
+    try {
+        ComPort1->EndSettingsUpdate();
+    } catch (const EComPort& error) {
+        ReportLinkError(error.Message());
+    }
+}
+
+void TForm1::Button4Click() {
+    // The bracket closes in every case; a failing list stops the ones after it.
+    ComPort1->BeginSettingsUpdate();
+    try {
+        for (TComComboBox* list : PortLists()) list->ApplyToPort();
+    } catch (const EComPort& error) {
+        ReportLinkError(error.Message());
+    }
+    try {
+        ComPort1->EndSettingsUpdate();
+    } catch (const EComPort& error) {
+        ReportLinkError(error.Message());
+    }
+    SaveSettings();
+}
+
+void TForm1::LinkLost(const QString& message) {
+    // The reply will never come: end the wait now rather than report a time-out later.
+    Timer1->stop();
+    ReportLinkError(message);
+}
+
+void TForm1::ClosePortAtEnd() {
+    if (!ComPort1->Connected()) return;
+    try {
+        ComPort1->ClosePort();
+    } catch (const EComPort&) {
+        // Closing at the end of the run is silent.
+    }
+}
