@@ -12,7 +12,7 @@
 
 #include "transport/com_data_packet.h"
 #include "transport/com_port.h"
-#include "transport/pty_pair.h"
+#include "support/pty_pair.h"
 
 using namespace torvel;
 using Clock = std::chrono::steady_clock;

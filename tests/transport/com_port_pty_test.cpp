@@ -12,7 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "pty_pair.h"
+#include "support/pty_pair.h"
 #include "spin_until.h"
 #include "support/qt_printers.h"
 #include "transport/com_data_packet.h"
