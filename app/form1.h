@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "app/dialog_seam.h"
@@ -167,6 +168,9 @@ private:
     void FormCreate();
     void CreateTimers();
     void CreatePort();
+    // Runs `action` on the six lists inside one settings bracket of ComPort1; a failure is a
+    // link error.
+    void ForEachPortListInBracket(const std::function<void(torvel::TComComboBox*)>& action);
     void CreateStatusPanels();
     void ConnectMenu();
     void InstallTabGuard();

@@ -77,24 +77,19 @@ void TForm1::SaveSettings() {
 }
 
 void TForm1::ShowPortSettings() {
-    ComPort1->BeginSettingsUpdate();
-    try {
-        for (TComComboBox* list : PortLists()) list->ShowPortValue();
-    } catch (const EComPort& error) {
-        ReportLinkError(error.Message());
-    }
-    try {
-        ComPort1->EndSettingsUpdate();
-    } catch (const EComPort& error) {
-        ReportLinkError(error.Message());
-    }
+    ForEachPortListInBracket([](TComComboBox* list) { list->ShowPortValue(); });
 }
 
 void TForm1::Button4Click() {
+    ForEachPortListInBracket([](TComComboBox* list) { list->ApplyToPort(); });
+    SaveSettings();
+}
+
+void TForm1::ForEachPortListInBracket(const std::function<void(TComComboBox*)>& action) {
     // The bracket closes in every case; a failing list stops the ones after it.
     ComPort1->BeginSettingsUpdate();
     try {
-        for (TComComboBox* list : PortLists()) list->ApplyToPort();
+        for (TComComboBox* list : PortLists()) action(list);
     } catch (const EComPort& error) {
         ReportLinkError(error.Message());
     }
@@ -103,7 +98,6 @@ void TForm1::Button4Click() {
     } catch (const EComPort& error) {
         ReportLinkError(error.Message());
     }
-    SaveSettings();
 }
 
 void TForm1::LinkLost(const QString& message) {
