@@ -33,6 +33,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     ui->setupUi(this);
     CreateTimers();
     CreatePort();
+    ConnectExchange();
+    ConnectLoadButtons();
     CreateStatusPanels();
     ConnectMenu();
     InstallTabGuard();
@@ -129,6 +131,7 @@ void TForm1::ConnectMenu() {
 
 void TForm1::MenuOpenClick() {
     SelectPage(kLoadingPage);
+    OpenConfigFile();
 }
 
 void TForm1::MenuExitClick() {

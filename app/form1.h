@@ -1,16 +1,19 @@
 #pragma once
 // The main window: owns every component and all program state for the whole run. Its member
 // functions live in several files by concern (form1.cpp: creation, end, menu and tabs;
-// form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_steps.cpp: the
-// start and end steps that the subsystems fill in, until each moves to a file of its own).
+// form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_port.cpp: the port;
+// form1_exchange.cpp: requests, replies, time-out; form1_device.cpp: connect, device and
+// configuration file; form1_upload.cpp: the FPGA load).
 
 #include <QMainWindow>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "app/dialog_seam.h"
 #include "app/log_file.h"
+#include "fpga/config_reader.h"
 
 class QCloseEvent;
 class QLabel;
@@ -72,8 +75,35 @@ public:
     void ClosePortAtEnd();
 
     // --- exchange (form1_exchange.cpp) ---
+    // Writes one request line; on success a reply is awaited and Timer1 runs. A failed write
+    // is reported and gives the load controls back.
+    void SendRequest(std::uint8_t address, std::uint8_t function, const QString& requestData);
+    std::uint8_t ComputeLrc(const QString& text) const;
+    bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& payload) const;
+    bool CheckException(std::uint8_t function, const QString& payload, QString& message) const;
     // The reply handler: one framed packet, without ":" and LF.
     void CDP1Packet(const QString& packet);
+    // One tick of the reply time-out.
+    void Timer1Timer();
+    // Button1..3 and the tab-stop of the tester and parameter pages.
+    void EnableLoadControls(bool enabled);
+
+    // --- device and configuration file (form1_device.cpp) ---
+    // "Под&ключить устройство": opens the port when needed and asks the board who it is.
+    void Button3Click();
+    // "&Открыть ..." beside the file field: progress bar to 0, then OpenConfigFile.
+    void Button1Click();
+    // Asks for a configuration file; a chosen one is classified, read and shown.
+    void OpenConfigFile();
+    // Reads ProjectFileName into ConfigImage.
+    void ReadConfigFile();
+
+    // --- FPGA load (form1_upload.cpp) ---
+    // "&Загрузить ПЛИС".
+    void Button2Click();
+    void NextImageChunk(quint16& position, quint8& count, QString& chunk) const;
+    // Status-bar panel 4: the position in decimal, empty for 0.
+    void ShowUploadPosition(quint16 value);
 
     // --- serial port and its lists (form1_port.cpp) ---
     // "При&менить": the six lists into the port inside one bracket, then SaveSettings.
@@ -102,15 +132,22 @@ public:
     bool JournalEnabled = false;
 
     // --- exchange state ---
+    int ReplyTicks = 0;
+    std::uint8_t LastRequestFunction = 0;
+    QString LastRequestData;
+    std::uint8_t ReplyFunction = 0;
     bool ReplyExpected = false;
     bool UploadStarted = false;
     bool UploadEndSent = false;
+    quint16 UploadPosition = 0;
     bool DeviceConnected = false;
     bool TesterActive = false;
     bool IrqArmed = false;
     bool IrqStopRequested = false;
 
     // --- device information ---
+    // An identification reply has been decoded; until then the labels show "нет данных".
+    bool DeviceIdentified = false;
     QString BoardText;
     QString FpgaName;
     QString FpgaStatusText;
@@ -122,6 +159,7 @@ public:
     int PageCount = 0;
     quint16 PageSize = 0;
     int BufferSize = 0;
+    int PageChunkSize = 0;
     int PageOffsetMin = 0;
     int PageOffsetMax = 32767;
 
@@ -130,6 +168,9 @@ public:
     QString ProjectTypeText;
     QString ProjectSizeText;
     QString ProjectModifiedText;
+    // Positions 1..ConfigImageLength (element p - 1) are the bytes an upload sends.
+    torvel::ConfigImageBytes ConfigImage{};
+    quint16 ConfigImageLength = 0;
 
     // --- tester values ---
     quint16 TesterAddress = 0;
@@ -168,6 +209,8 @@ private:
     void FormCreate();
     void CreateTimers();
     void CreatePort();
+    void ConnectExchange();
+    void ConnectLoadButtons();
     // Runs `action` on the six lists inside one settings bracket of ComPort1; a failure is a
     // link error.
     void ForEachPortListInBracket(const std::function<void(torvel::TComComboBox*)>& action);
@@ -178,6 +221,16 @@ private:
     void WatchTerminationSignals();
     void EndSessionOnSignal();
     void AddMemoLine(const QString& line);
+
+    // The connect and load commands open the port themselves; false when it failed (reported).
+    bool OpenPortForCommand();
+    void ExceptionReply(const QString& message);
+    void DispatchReply(std::uint8_t function, const QString& payload);
+    void IdentificationReply(const QString& payload);
+    void UploadReply();
+    void CompleteUpload();
+    // After a lost link: panel 3 no longer shows an upload that cannot go on.
+    void ClearUploadMarker();
 
     void MenuOpenClick();
     void MenuExitClick();

@@ -104,6 +104,8 @@ void TForm1::LinkLost(const QString& message) {
     // The reply will never come: end the wait now rather than report a time-out later.
     Timer1->stop();
     ReportLinkError(message);
+    ClearUploadMarker();
+    EnableLoadControls(true);
 }
 
 void TForm1::ClosePortAtEnd() {

@@ -1,0 +1,139 @@
+// TForm1: connecting the board (its identification reply and the device group of the first
+// tab) and choosing and reading the FPGA configuration file.
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/form1.h"
+#include "fpga/config_file.h"
+#include "fpga/identity.h"
+#include "protocol/requests.h"
+#include "transport/com_error.h"
+#include "transport/com_port.h"
+#include "ui_form1.h"
+
+void TForm1::ConnectLoadButtons() {
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+}
+
+bool TForm1::OpenPortForCommand() {
+    try {
+        if (!ComPort1->Connected()) ComPort1->OpenPort();
+        return true;
+    } catch (const torvel::EComPort& error) {
+        ReportLinkError(error.Message());
+        EnableLoadControls(true);
+        return false;
+    }
+}
+
+void TForm1::Button3Click() {
+    ui->StatusTest->clear();
+    TesterActive = false;
+    ui->PBLoad->setValue(0);
+    EnableTesterControls(false);
+    EnableLoadControls(false);
+    if (!OpenPortForCommand()) return;
+    LogEvent(QStringLiteral("Подключение устройства..."));
+    UploadStarted = false;
+    SendRequest(static_cast<std::uint8_t>(SlaveAddress), torvel::fnReportSlaveId,
+                torvel::IdentifyData());
+}
+
+void TForm1::IdentificationReply(const QString& payload) {
+    EnableLoadControls(true);
+    const torvel::DeviceIdentity id = torvel::DecodeIdentity(payload);
+    DeviceIdentified = true;
+    StatusPanel(1)->setText(id.BoardName);
+    LoadNotRequired = id.LoadNotRequired;
+    BoardText = id.BoardText;
+    FpgaName = id.FpgaName;
+    StatusPanel(2)->setText(FpgaName);
+    CoilEnd = id.CoilEnd;
+    CoilStart = id.CoilStart;
+    HoldEnd = id.HoldEnd;
+    HoldStart = id.HoldStart;
+    PageCount = id.PageCount;
+    PageSize = id.PageSize;
+    BufferSize = id.BufferSize;
+    PageChunkSize = id.PageChunkSize;
+    PageOffsetMin = id.PageOffsetMin;
+    PageOffsetMax = id.PageOffsetMax;
+    if (!id.BufferAccepted()) {
+        LogEvent(QStringLiteral("Буфер обмена менее 32 байт, продолжение работы невозможно"),
+                 QStringLiteral("УСТРОЙСТВО"));
+        DeviceConnected = false;
+    } else {
+        FpgaStatusText = torvel::ConfigurationStatusText(id.ConfigurationLoaded);
+        EnableTesterControls(id.ConfigurationLoaded);
+        LogEvent(QStringLiteral("Устройство подключено"));
+    }
+    ShowDeviceInfo();
+}
+
+void TForm1::ShowDeviceInfo() {
+    ui->LabelBoardVersion->setText(BoardText);
+    ui->LabelFPGAName->setText(FpgaName);
+    ui->LabelFPGAStatus->setText(FpgaStatusText);
+    // Before the first identification the map and sizes are unknown, not zero.
+    if (DeviceIdentified) {
+        ui->LabelCoilStart->setText(torvel::AddressLabelText(CoilStart));
+        ui->LabelCoilEnd->setText(torvel::AddressLabelText(CoilEnd));
+        ui->LabelHoldStart->setText(torvel::AddressLabelText(HoldStart));
+        ui->LabelHoldEnd->setText(torvel::AddressLabelText(HoldEnd));
+        ui->LabelPageCount->setText(torvel::PageCountText(PageCount));
+        ui->LabelPageSize->setText(torvel::PageSizeText(PageSize));
+        ui->LabelBufSize->setText(torvel::BufferSizeText(BufferSize));
+    }
+    ui->Edit1->setText(ProjectFileName);
+    ui->LabelType->setText(ProjectTypeText);
+    ui->LabelSize->setText(ProjectSizeText);
+    ui->LabelCreated->setText(ProjectModifiedText);
+}
+
+void TForm1::Button1Click() {
+    ui->PBLoad->setValue(0);
+    OpenConfigFile();
+}
+
+void TForm1::OpenConfigFile() {
+    const QString path = dialogs_.AskOpenFileName(
+        QStringLiteral("Открыть конфигурационный файл ПЛИС"),
+        QStringLiteral("Файлы для ПЛИС ALTERA (*.ttf)|*.ttf|Файлы для ПЛИС XILINX (*.bit)|*.bit"),
+        ProjectFileName);
+    if (path.isEmpty()) return;
+    ProjectFileName = path;
+    ui->Edit1->setText(path);
+    const qint64 size = QFileInfo(path).size();
+    ProjectSizeText = torvel::ProjectSizeText(size);
+    ProjectModifiedText = torvel::ProjectModifiedText(path);
+    ProjectTypeText = torvel::ProjectTypeText(path, size);
+    // A file of unknown type is not read; the image keeps what it held.
+    if (torvel::ProjectTypeReadable(ProjectTypeText)) ReadConfigFile();
+    ShowDeviceInfo();
+}
+
+void TForm1::ReadConfigFile() {
+    const QString path = ProjectFileName;
+    const torvel::ConfigReadResult result =
+        torvel::ReadConfigFile(path, ConfigImage, ConfigImageLength);
+    switch (result.Outcome) {
+        case torvel::ConfigReadOutcome::CannotOpen:
+            LogEvent(QStringLiteral("Ошибка при октрытии файла ") + path);
+            ResetProjectInfo();
+            return;
+        case torvel::ConfigReadOutcome::Faulty:
+            LogEvent(QStringLiteral("Ошибка в файле проекта ") + path, QStringLiteral("Ошибка"));
+            ResetProjectInfo();
+            // The image now holds the front of a rejected file; nothing of it may be sent.
+            ConfigImageLength = 0;
+            return;
+        case torvel::ConfigReadOutcome::Read:
+            ProjectSizeText = torvel::ProjectSizeText(result.FileSize, ConfigImageLength);
+            return;
+    }
+}
