@@ -1,0 +1,269 @@
+// The exchange end to end: requests through SendRequest, replies through CDP1Packet, the
+// reply time-out, and every way a reply can go wrong.
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "board_window.h"
+#include "common/hex.h"
+#include "protocol/frame.h"
+#include "protocol/requests.h"
+
+namespace {
+
+using torvel_test::BoardWindowTest;
+
+const QString kIdentifyLine = QStringLiteral(":0011EF\\x0D\\x0A");
+const QString kTimeoutEvent = QStringLiteral("[ТАЙМАУТ] Ошибка обмена с устройством");
+const QString kLinkErrorAdvice =
+    QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства");
+
+// A reply packet as the framer hands it on: address, function, byte count, payload, LRC, CR.
+QString ReplyPacket(std::uint8_t function, const QString& payload) {
+    const QString body = QStringLiteral("00") + torvel::Hex(function, 2) +
+                         torvel::Hex(static_cast<unsigned>(payload.size() / 2), 2) + payload;
+    return body + torvel::Hex(torvel::ComputeLrc(body), 2) + u'\r';
+}
+
+// What the default board answers to identification: Arvix 1.2, EPF10K10, not configured.
+const QString kDefaultIdentity = QStringLiteral("110012040F003F1004800040");
+
+struct CommandCase {
+    const char* name;
+    std::uint8_t function;
+    QString data;
+    bool testerActive;  // a function-21 reply outside the tester would step an upload
+};
+
+class CommandSetExchange : public BoardWindowTest,
+                           public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(CommandSetExchange, RequestReachesTheBoardAndItsReplyIsDispatched) {
+    const CommandCase& command = GetParam();
+    StartBoard();
+    TForm1& form = Form();
+    form.ComPort1->OpenPort();
+    form.TesterActive = command.testerActive;
+    const int eventsBefore = EventCount();
+
+    form.SendRequest(0, command.function, command.data);
+    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_EQ(form.LastRequestFunction, command.function);
+    EXPECT_EQ(form.LastRequestData, command.data);
+    ASSERT_TRUE(torvel_test::WaitUntil([&] { return !form.Timer1->isActive(); }, kReplyDeadlineMs));
+
+    const QString line = torvel::RequestLine(0, command.function, command.data);
+    EXPECT_EQ(BoardRequests().value(0), line.chopped(2) + QStringLiteral("\\x0D\\x0A"));
+    EXPECT_EQ(form.ReplyFunction, command.function);
+    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_TRUE(form.DeviceConnected);
+    // The tester's branches are not there yet: the reply ends at the branch point.
+    EXPECT_EQ(EventCount(), eventsBefore);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Board, CommandSetExchange, ::testing::Values(
+    CommandCase{"ReadCoil",       torvel::fnReadCoils,       torvel::ReadCoilData(3), false},
+    CommandCase{"ReadRegister",   torvel::fnReadRegisters,   torvel::ReadRegisterData(0x10), false},
+    CommandCase{"WriteCoil",      torvel::fnWriteCoil,       torvel::WriteCoilData(2, 0xFF), false},
+    CommandCase{"WriteRegister",  torvel::fnWriteRegister,   torvel::WriteRegisterData(0x11, 0x1234), false},
+    CommandCase{"ReadRecords",    torvel::fnReadFileRecord,  torvel::ReadRecordsData(0, 16, 4), false},
+    CommandCase{"WriteRecords",   torvel::fnWriteFileRecord, torvel::WriteRecordsData(0, 16, QStringLiteral("A55A")), true},
+    CommandCase{"ArmInterrupt",   torvel::fnInterrupt,       torvel::ArmInterruptData(0, 1, false, 0, 0), false}),
+    torvel_test::CaseName());
+// clang-format on
+
+class SilentBoard : public BoardWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SilentBoard, TimesOutOnTheTickAfterDefaultTimeout) {
+    StartBoard({QStringLiteral("--drop-every"), QStringLiteral("1")});
+    TForm1& form = Form();
+    form.DefaultTimeout = GetParam();
+    // The ticks are driven by hand; the real timer must not add its own.
+    form.Timer1->setInterval(24 * 3600 * 1000);
+    Control<QPushButton>("Button3")->click();
+    ASSERT_TRUE(form.Timer1->isActive());
+    ASSERT_TRUE(torvel_test::WaitUntil([&] { return BoardRequests().size() == 1; }));
+    EXPECT_FALSE(LoadControlsEnabled());
+
+    for (int tick = 1; tick <= GetParam(); ++tick) {
+        form.Timer1Timer();
+        EXPECT_TRUE(form.Timer1->isActive()) << "tick " << tick;
+        EXPECT_FALSE(EventShown(kTimeoutEvent)) << "tick " << tick;
+    }
+    form.Timer1Timer();
+    EXPECT_EQ(Events().constLast(), kTimeoutEvent);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.DeviceConnected);
+    EXPECT_TRUE(LoadControlsEnabled());
+    EXPECT_EQ(form.StatusPanel(3)->text(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultTimeout, SilentBoard, ::testing::Values(0, 2));
+
+TEST_F(BoardWindowTest, RunningReplyTimerEndsTheWaitForASilentBoard) {
+    StartBoard({QStringLiteral("--drop-every"), QStringLiteral("1")});
+    TForm1& form = Form();
+    form.DefaultTimeout = 0;
+    Control<QPushButton>("Button3")->click();
+    ASSERT_TRUE(
+        torvel_test::WaitUntil([&] { return EventShown(kTimeoutEvent); }, kReplyDeadlineMs));
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(LoadControlsEnabled());
+}
+
+TEST_F(BoardWindowTest, TimeOutCounterStartsAgainFromTwentyAtOverflow) {
+    TForm1& form = Form();
+    form.DefaultTimeout = 20;
+    form.ReplyTicks = std::numeric_limits<int>::max();
+    form.Timer1->start();
+    form.Timer1Timer();
+    EXPECT_EQ(form.ReplyTicks, 20);
+    EXPECT_TRUE(form.Timer1->isActive());
+    form.Timer1Timer();
+    EXPECT_EQ(Events().constLast(), kTimeoutEvent);
+}
+
+struct ExceptionCase {
+    const char* name;
+    const char* option;
+    QString tag;
+};
+
+class ExceptionReply : public BoardWindowTest,
+                       public ::testing::WithParamInterface<ExceptionCase> {};
+
+TEST_P(ExceptionReply, IsLoggedWithTheExceptionTextAsTag) {
+    StartBoard({QStringLiteral("--exception"), QString::fromLatin1(GetParam().option)});
+    TForm1& form = Form();
+    Connect();
+    const QString text = QStringLiteral("Ошибка при обмене с устройством");
+    EXPECT_EQ(Events().constLast(), GetParam().tag.isEmpty()
+                                        ? text
+                                        : u'[' + GetParam().tag + QStringLiteral("] ") + text);
+    // A reply came: the device answers, the exchange is not broken off, nothing is decoded.
+    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_TRUE(form.DeviceConnected);
+    EXPECT_EQ(LabelText("LabelBoardVersion"), QStringLiteral("нет данных"));
+    EXPECT_FALSE(TesterControlsEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Board, ExceptionReply,
+                         ::testing::Values(ExceptionCase{"KnownCode", "17:2",
+                                                         QStringLiteral("НЕВЕРНЫЙ АДРЕС")},
+                                           ExceptionCase{"CodeWithoutText", "17:9", QString()}),
+                         torvel_test::CaseName());
+
+TEST_F(BoardWindowTest, ExceptionDuringATesterOperationStopsTheTester) {
+    StartBoard({QStringLiteral("--exception"), QStringLiteral("3:2")});
+    TForm1& form = Form();
+    form.ComPort1->OpenPort();
+    form.TesterActive = true;
+    form.Timer2->start();
+    form.Timer3->start();
+    form.SendRequest(0, torvel::fnReadRegisters, torvel::ReadRegisterData(0x10));
+    ASSERT_TRUE(torvel_test::WaitUntil([&] { return !form.Timer1->isActive(); }, kReplyDeadlineMs));
+
+    EXPECT_EQ(Events().constLast(),
+              QStringLiteral("[НЕВЕРНЫЙ АДРЕС] Ошибка при обмене с устройством"));
+    EXPECT_FALSE(form.TesterActive);
+    EXPECT_FALSE(form.Timer2->isActive());
+    EXPECT_FALSE(form.Timer3->isActive());
+    EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("НЕВЕРНЫЙ АДРЕС"));
+    EXPECT_TRUE(TesterControlsEnabled());
+    EXPECT_TRUE(form.ReplyExpected);
+}
+
+TEST_F(BoardWindowTest, ReplyWithAWrongLrcIsACrcError) {
+    StartBoard({QStringLiteral("--bad-lrc-every"), QStringLiteral("1")});
+    TForm1& form = Form();
+    Connect();
+    EXPECT_EQ(Events().constLast(), QStringLiteral("[Ошибка CRC] Ошибка при обмене с устройством"));
+    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_TRUE(form.DeviceConnected);
+    EXPECT_EQ(LabelText("LabelBoardVersion"), QStringLiteral("нет данных"));
+}
+
+TEST_F(BoardWindowTest, ReplyArrivingAfterTheTimeOutIsLeftoverData) {
+    StartBoard({QStringLiteral("--reply-delay"), QStringLiteral("200")});
+    TForm1& form = Form();
+    form.DefaultTimeout = 0;
+    form.Timer1->setInterval(24 * 3600 * 1000);
+    Control<QPushButton>("Button3")->click();
+    form.Timer1Timer();
+    ASSERT_EQ(Events().constLast(), kTimeoutEvent);
+    const int eventsAfterTimeout = EventCount();
+
+    ASSERT_TRUE(torvel_test::WaitUntil([&] { return !LabelText("StatusTest").isEmpty(); },
+                                       kReplyDeadlineMs));
+    EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("Остаток в буфере обмена ") +
+                                           ReplyPacket(17, kDefaultIdentity) +
+                                           QStringLiteral("..."));
+    EXPECT_TRUE(form.DeviceConnected);
+    EXPECT_EQ(EventCount(), eventsAfterTimeout);
+    EXPECT_EQ(LabelText("LabelBoardVersion"), QStringLiteral("нет данных"));
+}
+
+TEST_F(BoardWindowTest, LongLeftoverPacketShowsItsFirstFortyCharacters) {
+    TForm1& form = Form();
+    const QString packet = QStringLiteral("0123456789").repeated(5);
+    form.CDP1Packet(packet);
+    EXPECT_EQ(LabelText("StatusTest"),
+              QStringLiteral("Остаток в буфере обмена ") + packet.left(40) + QStringLiteral("..."));
+    EXPECT_TRUE(form.DeviceConnected);
+    EXPECT_FALSE(form.ReplyExpected);
+}
+
+TEST_F(BoardWindowTest, ReplyWithAFunctionWithoutABranchChangesNothing) {
+    TForm1& form = Form();
+    form.ReplyExpected = true;
+    form.EnableLoadControls(false);
+    form.Timer1->start();
+    const int eventsBefore = EventCount();
+
+    form.CDP1Packet(ReplyPacket(2, QStringLiteral("01")));
+    EXPECT_EQ(form.ReplyFunction, 2);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_EQ(EventCount(), eventsBefore);
+    EXPECT_FALSE(Control<QPushButton>("Button2")->isEnabled());
+    EXPECT_TRUE(LabelText("StatusTest").isEmpty());
+}
+
+TEST_F(BoardWindowTest, WriteOnAClosedPortReportsTheLinkError) {
+    TForm1& form = Form();
+    form.EnableLoadControls(false);
+    const int eventsBefore = EventCount();
+
+    form.SendRequest(0, torvel::fnReportSlaveId, QString());
+    const QStringList events = Events(eventsBefore);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_TRUE(events[0].startsWith(QStringLiteral("[ОШИБКА] Ошибка связи: \"")))
+        << events[0].toStdString();
+    EXPECT_EQ(events[1], kLinkErrorAdvice);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_TRUE(LoadControlsEnabled());
+    EXPECT_EQ(form.LastRequestFunction, torvel::fnReportSlaveId);
+}
+
+TEST_F(BoardWindowTest, WriteAfterTheBoardHungUpReportsTheLinkErrorAgain) {
+    StartBoard({QStringLiteral("--hangup-after"), QStringLiteral("1")});
+    TForm1& form = Form();
+    Connect();
+    ASSERT_TRUE(
+        torvel_test::WaitUntil([&] { return !form.ComPort1->Connected(); }, kReplyDeadlineMs));
+    ASSERT_EQ(Events().constLast(), kLinkErrorAdvice);
+    const int eventsBefore = EventCount();
+
+    form.SendRequest(0, torvel::fnReportSlaveId, QString());
+    const QStringList events = Events(eventsBefore);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_TRUE(events[0].startsWith(QStringLiteral("[ОШИБКА] Ошибка связи: \"")));
+    EXPECT_EQ(events[1], kLinkErrorAdvice);
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(LoadControlsEnabled());
+}
+
+}  // namespace
