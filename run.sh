@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens Torvel in demo/ (its journal and settings land
-# there). Without a display Torvel runs on a private Xvfb server; a screenshot of the window is
-# saved to demo/torvel.png and Torvel keeps running until Ctrl-C, which ends its session the
-# way the close box does ("Конец сеанса" logged, journal saved).
+# Installs what is missing, builds, starts a simulated board and opens Torvel in demo/ (its
+# journal and settings land there). demo/TORVEL.INI points the port at the board's link and
+# demo/sample.ttf is a configuration file of the board's FPGA (EPF10K10, 59691 bytes): press
+# "Подключить устройство", open the sample, "Загрузить ПЛИС". Without a display Torvel runs on
+# a private Xvfb server; a screenshot of the window is saved to demo/torvel.png and Torvel keeps
+# running until Ctrl-C, which ends its session the way the close box does ("Конец сеанса"
+# logged, journal saved). The board is stopped when the script ends.
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -10,33 +13,77 @@ top=$(pwd)
 scripts/install-deps
 scripts/build build
 torvel="$top/build/app/torvel"
+board="$top/build/board/torvel-board"
 demo="$top/demo"
 mkdir -p "$demo"
 cd "$demo"
 
-if [ -n "${DISPLAY:-}" ]; then
-  exec "$torvel"
-fi
-
 deadline_seconds=30
+board_pid=""
 xvfb_pid=""
 torvel_pid=""
 display_file=$(mktemp)
 
+stop_pid() {
+  if [ -n "$1" ] && kill -0 "$1" 2>/dev/null; then
+    kill -TERM "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+  fi
+}
+
 stop_all() {
   trap - INT TERM EXIT
-  if [ -n "$torvel_pid" ] && kill -0 "$torvel_pid" 2>/dev/null; then
-    kill -TERM "$torvel_pid" 2>/dev/null || true
-    wait "$torvel_pid" 2>/dev/null || true
-  fi
-  if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-    kill -TERM "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  stop_pid "$torvel_pid"
+  stop_pid "$board_pid"
+  stop_pid "$xvfb_pid"
   rm -f "$display_file"
 }
 trap 'stop_all; exit 130' INT TERM
 trap stop_all EXIT
+
+# A link that a running board holds is taken; one left behind by a board that died is not.
+link_taken() {
+  [ -L "$1" ] && [ -e "$1" ]
+}
+
+board_link=/tmp/torvel-boards/board0
+link_taken "$board_link" && board_link=/tmp/torvel-boards/demo
+link_taken "$board_link" && board_link=/tmp/torvel-boards/demo-$$
+setsid "$board" --link "$board_link" &
+board_pid=$!
+for _ in $(seq $((deadline_seconds * 10))); do
+  link_taken "$board_link" && break
+  kill -0 "$board_pid" 2>/dev/null || { echo "run.sh: torvel-board did not start" >&2; exit 1; }
+  sleep 0.1
+done
+link_taken "$board_link" || { echo "run.sh: torvel-board gave no link in ${deadline_seconds}s" >&2; exit 1; }
+echo "run.sh: torvel-board (pid $board_pid) on $board_link"
+
+# Port= of section [ComPort1] names the board's link; every other line of the file is kept.
+point_settings_at() {
+  local settings=TORVEL.INI tmp
+  tmp=$(mktemp "$demo/.TORVEL.INI.XXXXXX")
+  [ -f "$settings" ] || : >"$settings"
+  # New lines end like the file's own lines (CR LF or LF).
+  LC_ALL=C awk -v link="$1" '
+    function put() { if (inside && !done) { printf "Port=%s%s\n", link, cr; done = 1 } }
+    NR == 1 { cr = /\r$/ ? "\r" : "" }
+    /^\[/ { put(); inside = (tolower($0) ~ /^\[comport1\][ \t\r]*$/); print; next }
+    inside && tolower($0) ~ /^[ \t]*port[ \t]*=/ { put(); next }
+    { print }
+    END { put(); if (!done) printf "[ComPort1]%s\nPort=%s%s\n", cr, link, cr }
+  ' "$settings" >"$tmp"
+  chmod --reference="$settings" "$tmp"
+  mv -f "$tmp" "$settings"
+}
+point_settings_at "$board_link"
+"$top/build/fpga/torvel-sample" --size 59691 --out "$demo/sample.ttf"
+echo "run.sh: demo/TORVEL.INI points at $board_link; configuration file demo/sample.ttf"
+
+if [ -n "${DISPLAY:-}" ]; then
+  "$torvel" || true
+  exit 0
+fi
 
 # Xvfb picks a free display and writes its number; own sessions keep Ctrl-C away from both
 # programs, so Torvel's end sequence runs before its display goes.
