@@ -21,4 +21,7 @@ function(torvel_add_library target)
   target_link_libraries(${target} PUBLIC ${ARG_LIBS})
   target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII)
   torvel_target_options(${target})
+  # Qt's headers dominate the compile of every source; parse them once per target.
+  target_precompile_headers(${target} PRIVATE <QtCore/QByteArray> <QtCore/QList> <QtCore/QObject>
+                                              <QtCore/QString> <functional> <memory>)
 endfunction()
