@@ -8,6 +8,7 @@
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
+#include "support/pty_pair.h"
 
 namespace {
 
@@ -264,6 +265,30 @@ TEST_F(BoardWindowTest, WriteAfterTheBoardHungUpReportsTheLinkErrorAgain) {
     EXPECT_EQ(events[1], kLinkErrorAdvice);
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_TRUE(LoadControlsEnabled());
+}
+
+TEST_F(BoardWindowTest, WriteThatFindsTheDeviceGoneReportsTheLossOnce) {
+    torvel::testing::PtyPair line;
+    TForm1& form = Form();
+    form.ComPort1->SetPort(line.SlavePath());
+    form.ComPort1->OpenPort();
+    form.EnableLoadControls(false);
+    form.StatusPanel(3)->setText(QStringLiteral("Torvel"));
+    const int eventsBefore = EventCount();
+
+    // The far side goes before the event thread's notice of it has been handled here.
+    line.CloseMaster();
+    form.SendRequest(0, torvel::fnWriteFileRecord, QStringLiteral("0806000A0000000100"));
+    QCoreApplication::processEvents();
+
+    const QStringList events = Events(eventsBefore);
+    ASSERT_EQ(events.size(), 2) << events.join(u'\n').toStdString();
+    EXPECT_TRUE(events[0].startsWith(QStringLiteral("[ОШИБКА] Ошибка связи: \"")));
+    EXPECT_EQ(events[1], kLinkErrorAdvice);
+    EXPECT_FALSE(form.ComPort1->Connected());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(LoadControlsEnabled());
+    EXPECT_EQ(form.StatusPanel(3)->text(), QString());
 }
 
 }  // namespace
