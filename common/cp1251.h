@@ -8,8 +8,8 @@
 namespace torvel {
 
 QByteArray ToCp1251(const QString& text);
-// Bytes the code page leaves undefined (0x98) decode to U+FFFD rather than vanishing, so a
-// line keeps its length.
+// Every byte decodes to one character; the one byte the code page leaves undefined (0x98)
+// comes back as U+0098 and is written out unchanged, so nothing read is lost on a save.
 QString FromCp1251(const QByteArray& bytes);
 QString FromCp1251(const char* data, qsizetype size);
 
