@@ -26,14 +26,20 @@ double CpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void SilentPortCpu(double seconds) {
-    testing::PtyPair pty;
-    TComPort port;
+// A port on the slave side of `pty` with a framer cutting Modbus ASCII lines, as the window
+// sets them up.
+void BindLineFramer(const testing::PtyPair& pty, TComPort& port, TComDataPacket& framer) {
     port.SetPort(pty.SlavePath());
-    TComDataPacket framer;
     framer.SetComPort(&port);
     framer.SetStartString(":");
     framer.SetStopString("\n");
+}
+
+void SilentPortCpu(double seconds) {
+    testing::PtyPair pty;
+    TComPort port;
+    TComDataPacket framer;
+    BindLineFramer(pty, port, framer);
     port.OpenPort();
     const double cpuBefore = CpuSeconds();
     QElapsedTimer wall;
@@ -49,11 +55,8 @@ void SilentPortCpu(double seconds) {
 void PacketLatency(int lines) {
     testing::PtyPair pty;
     TComPort port;
-    port.SetPort(pty.SlavePath());
     TComDataPacket framer;
-    framer.SetComPort(&port);
-    framer.SetStartString(":");
-    framer.SetStopString("\n");
+    BindLineFramer(pty, port, framer);
     std::vector<double> micros;
     micros.reserve(static_cast<size_t>(lines));
     Clock::time_point written;
