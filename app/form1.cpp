@@ -34,6 +34,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     CreateTimers();
     CreatePort();
     ConnectExchange();
+    CreateOperations();
     ConnectLoadButtons();
     CreateStatusPanels();
     ConnectMenu();
@@ -50,8 +51,6 @@ void TForm1::FormCreate() {
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
-    ReplyExpected = false;
-    UploadStarted = false;
     DeviceConnected = false;
     TesterActive = false;
     InitDefaults();
@@ -148,7 +147,7 @@ void TForm1::InstallTabGuard() {
 }
 
 bool TForm1::PageControl1Changing() const {
-    return !Timer1->isActive();
+    return !ReplyExpected();
 }
 
 void TForm1::SelectPage(int index) {

@@ -14,6 +14,9 @@
 #include "app/dialog_seam.h"
 #include "app/log_file.h"
 #include "fpga/config_reader.h"
+#include "fpga/identity.h"
+#include "fpga/upload.h"
+#include "protocol/exchange.h"
 
 class QCloseEvent;
 class QLabel;
@@ -30,7 +33,7 @@ class TComPort;
 class TerminationSignals;
 }
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private torvel::TExchangeHost {
     Q_OBJECT
 public:
     // Runs the whole creation sequence: state cleared, defaults, journal opened,
@@ -49,7 +52,7 @@ public:
     // A time-stamped line in the events memo and, while the journal works, an entry in it.
     void LogEvent(const QString& text, const QString& tag = QString());
     void ReportConfigError(const QString& message);
-    // Also breaks off the exchange: clears ReplyExpected and UploadStarted.
+    // The port's failure, with the advice to choose another port.
     void ReportLinkError(const QString& message);
     void OpenJournal();
     void SaveJournal();
@@ -74,19 +77,27 @@ public:
     void SetupPacketFramer();
     void ClosePortAtEnd();
 
-    // --- exchange (form1_exchange.cpp) ---
-    // Writes one request line; on success a reply is awaited and Timer1 runs. A failed write
-    // is reported and gives the load controls back.
-    void SendRequest(std::uint8_t address, std::uint8_t function, const QString& requestData);
-    std::uint8_t ComputeLrc(const QString& text) const;
-    bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& payload) const;
-    bool CheckException(std::uint8_t function, const QString& payload, QString& message) const;
+    // --- exchange (form1_exchange.cpp): thin entry points of the one request in flight ---
+    // Writes one request for `operation`, which hears of its reply or of how it failed.
+    void SendRequest(const torvel::TExchangeOperation& operation, std::uint8_t address,
+                     std::uint8_t function, const QString& requestData);
+    // A request of the tester; its reply goes to the tester operation under way.
+    void SendTesterRequest(std::uint8_t function, const QString& requestData);
     // The reply handler: one framed packet, without ":" and LF.
     void CDP1Packet(const QString& packet);
     // One tick of the reply time-out.
     void Timer1Timer();
     // Button1..3 and the tab-stop of the tester and parameter pages.
     void EnableLoadControls(bool enabled);
+    // Ends a tester operation: flags and repetition timers cleared, tester tab enabled.
+    void StopTesterOperation();
+
+    // The exchange state, owned by the exchange.
+    bool ReplyExpected() const { return exchange_.ReplyExpected(); }
+    int ReplyTicks() const { return exchange_.ReplyTicks(); }
+    std::uint8_t LastRequestFunction() const { return exchange_.LastRequestFunction(); }
+    const QString& LastRequestData() const { return exchange_.LastRequestData(); }
+    std::uint8_t ReplyFunction() const { return exchange_.ReplyFunction(); }
 
     // --- device and configuration file (form1_device.cpp) ---
     // "Под&ключить устройство": opens the port when needed and asks the board who it is.
@@ -101,7 +112,6 @@ public:
     // --- FPGA load (form1_upload.cpp) ---
     // "&Загрузить ПЛИС".
     void Button2Click();
-    void NextImageChunk(quint16& position, quint8& count, QString& chunk) const;
     // Status-bar panel 4: the position in decimal, empty for 0.
     void ShowUploadPosition(quint16 value);
 
@@ -110,8 +120,6 @@ public:
     void Button4Click();
     // The six lists show the port's values, inside one bracket.
     void ShowPortSettings();
-    // The device vanished; the port has closed itself already.
-    void LinkLost(const QString& message);
     // ComComboBox1..6 in the order they are shown and applied.
     QList<torvel::TComComboBox*> PortLists() const;
 
@@ -132,36 +140,19 @@ public:
     bool JournalEnabled = false;
 
     // --- exchange state ---
-    int ReplyTicks = 0;
-    std::uint8_t LastRequestFunction = 0;
-    QString LastRequestData;
-    std::uint8_t ReplyFunction = 0;
-    bool ReplyExpected = false;
-    bool UploadStarted = false;
-    bool UploadEndSent = false;
-    quint16 UploadPosition = 0;
+    // The board has answered since the last time-out or loss of the line.
     bool DeviceConnected = false;
     bool TesterActive = false;
     bool IrqArmed = false;
     bool IrqStopRequested = false;
 
-    // --- device information ---
-    // An identification reply has been decoded; until then the labels show "нет данных".
-    bool DeviceIdentified = false;
-    QString BoardText;
-    QString FpgaName;
+    // --- device information: the last identification ---
+    // Before the first one, BoardText and FpgaName read "нет данных".
+    torvel::DeviceIdentity Device;
     QString FpgaStatusText;
-    bool LoadNotRequired = false;
-    int CoilStart = 0;
-    int CoilEnd = 0;
-    int HoldStart = 0;
-    int HoldEnd = 0;
-    int PageCount = 0;
-    quint16 PageSize = 0;
-    int BufferSize = 0;
-    int PageChunkSize = 0;
-    int PageOffsetMin = 0;
-    int PageOffsetMax = 32767;
+
+    // --- FPGA upload ---
+    torvel::UploadState Upload;
 
     // --- project information ---
     QString ProjectFileName;
@@ -174,8 +165,6 @@ public:
 
     // --- tester values ---
     quint16 TesterAddress = 0;
-    quint16 TesterReadValue = 0;
-    quint16 TesterWriteValue = 0;
 
     // --- settings kept in "TORVEL.INI" ---
     int FpgaType = 0;
@@ -224,19 +213,32 @@ private:
 
     // The connect and load commands open the port themselves; false when it failed (reported).
     bool OpenPortForCommand();
-    void ExceptionReply(const QString& message);
-    void DispatchReply(std::uint8_t function, const QString& payload);
+    void CreateOperations();
     void IdentificationReply(const QString& payload);
     void UploadReply();
+    void UploadFailed(torvel::ExchangeOutcome outcome);
     void CompleteUpload();
-    // After a lost link: panel 3 no longer shows an upload that cannot go on.
-    void ClearUploadMarker();
+    void TesterReply(const torvel::DecodedReply& reply);
+    void TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply);
+
+    // What the exchange needs of its owner (form1_exchange.cpp).
+    torvel::WriteResult WriteRequestLine(const QString& line) override;
+    void RunReplyTimer(bool run) override;
+    void ExchangeEnded(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply,
+                       const QString& detail) override;
+    void LeftoverData(const QString& packet) override;
 
     void MenuOpenClick();
     void MenuExitClick();
 
     std::unique_ptr<Ui::TForm1> ui;
     torvel::DialogSeam dialogs_;
+    torvel::TExchange exchange_{*this};
+    torvel::TExchangeOperation identification_;
+    torvel::TExchangeOperation upload_;
+    torvel::TExchangeOperation tester_;
+    // An identification reply has been decoded; until then the map and sizes show "нет данных".
+    bool deviceIdentified_ = false;
     torvel::TerminationSignals* terminationSignals_ = nullptr;
     bool endSequenceDone_ = false;
 };

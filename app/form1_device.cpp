@@ -31,6 +31,21 @@ bool TForm1::OpenPortForCommand() {
     }
 }
 
+void TForm1::CreateOperations() {
+    identification_.OnReply = [this](const torvel::DecodedReply& reply) {
+        IdentificationReply(reply.data);
+    };
+    upload_.OnReply = [this](const torvel::DecodedReply&) { UploadReply(); };
+    upload_.OnFailure = [this](torvel::ExchangeOutcome outcome, const torvel::DecodedReply&) {
+        UploadFailed(outcome);
+    };
+    tester_.OnReply = [this](const torvel::DecodedReply& reply) { TesterReply(reply); };
+    tester_.OnFailure = [this](torvel::ExchangeOutcome outcome,
+                               const torvel::DecodedReply& reply) {
+        TesterFailed(outcome, reply);
+    };
+}
+
 void TForm1::Button3Click() {
     ui->StatusTest->clear();
     TesterActive = false;
@@ -39,55 +54,42 @@ void TForm1::Button3Click() {
     EnableLoadControls(false);
     if (!OpenPortForCommand()) return;
     LogEvent(QStringLiteral("Подключение устройства..."));
-    UploadStarted = false;
-    SendRequest(static_cast<std::uint8_t>(SlaveAddress), torvel::fnReportSlaveId,
-                torvel::IdentifyData());
+    Upload.UploadStarted = false;
+    SendRequest(identification_, static_cast<std::uint8_t>(SlaveAddress),
+                torvel::fnReportSlaveId, torvel::IdentifyData());
 }
 
 void TForm1::IdentificationReply(const QString& payload) {
     EnableLoadControls(true);
-    const torvel::DeviceIdentity id = torvel::DecodeIdentity(payload);
-    DeviceIdentified = true;
-    StatusPanel(1)->setText(id.BoardName);
-    LoadNotRequired = id.LoadNotRequired;
-    BoardText = id.BoardText;
-    FpgaName = id.FpgaName;
-    StatusPanel(2)->setText(FpgaName);
-    CoilEnd = id.CoilEnd;
-    CoilStart = id.CoilStart;
-    HoldEnd = id.HoldEnd;
-    HoldStart = id.HoldStart;
-    PageCount = id.PageCount;
-    PageSize = id.PageSize;
-    BufferSize = id.BufferSize;
-    PageChunkSize = id.PageChunkSize;
-    PageOffsetMin = id.PageOffsetMin;
-    PageOffsetMax = id.PageOffsetMax;
-    if (!id.BufferAccepted()) {
+    Device = torvel::DecodeIdentity(payload);
+    deviceIdentified_ = true;
+    StatusPanel(1)->setText(Device.BoardName);
+    StatusPanel(2)->setText(Device.FpgaName);
+    if (!Device.BufferAccepted()) {
         LogEvent(QStringLiteral("Буфер обмена менее 32 байт, продолжение работы невозможно"),
                  QStringLiteral("УСТРОЙСТВО"));
         DeviceConnected = false;
     } else {
-        FpgaStatusText = torvel::ConfigurationStatusText(id.ConfigurationLoaded);
-        EnableTesterControls(id.ConfigurationLoaded);
+        FpgaStatusText = torvel::ConfigurationStatusText(Device.ConfigurationLoaded);
+        EnableTesterControls(Device.ConfigurationLoaded);
         LogEvent(QStringLiteral("Устройство подключено"));
     }
     ShowDeviceInfo();
 }
 
 void TForm1::ShowDeviceInfo() {
-    ui->LabelBoardVersion->setText(BoardText);
-    ui->LabelFPGAName->setText(FpgaName);
+    ui->LabelBoardVersion->setText(Device.BoardText);
+    ui->LabelFPGAName->setText(Device.FpgaName);
     ui->LabelFPGAStatus->setText(FpgaStatusText);
     // Before the first identification the map and sizes are unknown, not zero.
-    if (DeviceIdentified) {
-        ui->LabelCoilStart->setText(torvel::AddressLabelText(CoilStart));
-        ui->LabelCoilEnd->setText(torvel::AddressLabelText(CoilEnd));
-        ui->LabelHoldStart->setText(torvel::AddressLabelText(HoldStart));
-        ui->LabelHoldEnd->setText(torvel::AddressLabelText(HoldEnd));
-        ui->LabelPageCount->setText(torvel::PageCountText(PageCount));
-        ui->LabelPageSize->setText(torvel::PageSizeText(PageSize));
-        ui->LabelBufSize->setText(torvel::BufferSizeText(BufferSize));
+    if (deviceIdentified_) {
+        ui->LabelCoilStart->setText(torvel::AddressLabelText(Device.CoilStart));
+        ui->LabelCoilEnd->setText(torvel::AddressLabelText(Device.CoilEnd));
+        ui->LabelHoldStart->setText(torvel::AddressLabelText(Device.HoldStart));
+        ui->LabelHoldEnd->setText(torvel::AddressLabelText(Device.HoldEnd));
+        ui->LabelPageCount->setText(torvel::PageCountText(Device.PageCount));
+        ui->LabelPageSize->setText(torvel::PageSizeText(Device.PageSize));
+        ui->LabelBufSize->setText(torvel::BufferSizeText(Device.BufferSize));
     }
     ui->Edit1->setText(ProjectFileName);
     ui->LabelType->setText(ProjectTypeText);

@@ -80,8 +80,6 @@ void TForm1::ReportLinkError(const QString& message) {
     LogEvent(QStringLiteral("Ошибка связи: ") + Quoted(message), QStringLiteral("ОШИБКА"));
     LogEvent(QStringLiteral("Выберите другой порт для подключения устройства"),
              QStringLiteral("РЕКОМЕНДАЦИЯ"));
-    ReplyExpected = false;
-    UploadStarted = false;
 }
 
 void TForm1::ShowJournal(const QString& caption) {

@@ -23,11 +23,12 @@ const QString kSettingsFile = QStringLiteral("TORVEL.INI");
 void TForm1::CreatePort() {
     ComPort1 = new TComPort(this);
     ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    // The port has closed itself already; the request in flight, if any, ends here.
     ComPort1->OnLinkLost = [this](torvel::TCustomComPort&, const QString& message) {
-        LinkLost(message);
+        exchange_.DeviceLost(message);
     };
     ComPort1->OnEventError = [this](torvel::TCustomComPort&, const QString& message) {
-        ReportLinkError(message);
+        exchange_.EventError(message);
     };
 
     CDP1 = new TComDataPacket(this);
@@ -98,14 +99,6 @@ void TForm1::ForEachPortListInBracket(const std::function<void(TComComboBox*)>& 
     } catch (const EComPort& error) {
         ReportLinkError(error.Message());
     }
-}
-
-void TForm1::LinkLost(const QString& message) {
-    // The reply will never come: end the wait now rather than report a time-out later.
-    Timer1->stop();
-    ReportLinkError(message);
-    ClearUploadMarker();
-    EnableLoadControls(true);
 }
 
 void TForm1::ClosePortAtEnd() {

@@ -35,22 +35,14 @@ void TForm1::InitDefaults() {
     RetryCount = 3;
     SlaveAddress = 0;
 
-    BoardText = kNoData;
-    FpgaName = kNoData;
+    Device = torvel::DeviceIdentity{};
+    Device.BoardText = kNoData;
+    Device.FpgaName = kNoData;
+    Device.PageOffsetMax = torvel::InitialPageOffsetMax;
     FpgaStatusText = kNoData;
     ResetProjectInfo();
-    UploadEndSent = false;
-    LoadNotRequired = false;
-    CoilStart = CoilEnd = 0;
-    HoldStart = HoldEnd = 0;
-    PageCount = 0;
-    PageSize = 0;
-    BufferSize = 0;
-    PageOffsetMin = 0;
-    PageOffsetMax = 32767;
+    Upload = torvel::UploadState{};
     TesterAddress = 0;
-    TesterReadValue = 0;
-    TesterWriteValue = 0;
     ui->StatusTest->clear();
 }
 

@@ -17,7 +17,7 @@ const QString kUploadMarker = QStringLiteral("Torvel");
 }  // namespace
 
 void TForm1::Button2Click() {
-    if (LoadNotRequired) {
+    if (Device.LoadNotRequired) {
         LogEvent(QStringLiteral("Загрузка устройства не требуется"));
         return;
     }
@@ -37,7 +37,7 @@ void TForm1::Button2Click() {
         LogEvent(QStringLiteral("Устройство не подключено"));
         return;
     }
-    if (!torvel::ProjectTypeMatchesFpga(ProjectTypeText, FpgaName) &&
+    if (!torvel::ProjectTypeMatchesFpga(ProjectTypeText, Device.FpgaName) &&
         dialogs_.Confirm(QStringLiteral("Выбранный файл не совпадает по типу с установленной "
                                         "ПЛИС. Вы уверены, что желаете продолжить?")) !=
             QMessageBox::Ok)
@@ -46,26 +46,20 @@ void TForm1::Button2Click() {
     if (!OpenPortForCommand()) return;
     LogEvent(QStringLiteral("Загрузка конфигурации ПЛИС..."));
     StatusPanel(3)->setText(kUploadMarker);
-    torvel::UploadState state;
-    const QString preparatory = torvel::BeginUpload(state);
-    UploadStarted = state.UploadStarted;
-    UploadEndSent = state.UploadEndSent;
+    const QString preparatory = torvel::BeginUpload(Upload);
     ShowUploadPosition(0);
-    SendRequest(static_cast<std::uint8_t>(SlaveAddress), torvel::fnWriteFileRecord, preparatory);
+    SendRequest(upload_, static_cast<std::uint8_t>(SlaveAddress), torvel::fnWriteFileRecord,
+                preparatory);
 }
 
 void TForm1::UploadReply() {
-    torvel::UploadState state{UploadStarted, UploadEndSent, UploadPosition};
     const torvel::UploadStep step =
-        torvel::StepUpload(state, ConfigImage, ConfigImageLength, PageChunkSize);
-    UploadStarted = state.UploadStarted;
-    UploadEndSent = state.UploadEndSent;
-    UploadPosition = state.UploadPosition;
+        torvel::StepUpload(Upload, ConfigImage, ConfigImageLength, Device.PageChunkSize);
     if (step.Completed) {
         CompleteUpload();
         return;
     }
-    SendRequest(static_cast<std::uint8_t>(SlaveAddress), torvel::fnWriteFileRecord,
+    SendRequest(upload_, static_cast<std::uint8_t>(SlaveAddress), torvel::fnWriteFileRecord,
                 step.RequestData);
     if (step.ShownPosition) ShowUploadPosition(*step.ShownPosition);
     if (step.Progress) ui->PBLoad->setValue(*step.Progress);
@@ -73,8 +67,7 @@ void TForm1::UploadReply() {
 
 void TForm1::CompleteUpload() {
     FpgaStatusText = torvel::ConfigurationStatusText(true);
-    ReplyExpected = false;
-    UploadStarted = false;
+    Upload.UploadStarted = false;
     ShowDeviceInfo();
     LogEvent(QStringLiteral("Конфигурация ПЛИС загружена"));
     StatusPanel(3)->clear();
@@ -83,14 +76,13 @@ void TForm1::CompleteUpload() {
     ShowUploadPosition(0);
 }
 
-void TForm1::NextImageChunk(quint16& position, quint8& count, QString& chunk) const {
-    torvel::NextImageChunk(ConfigImage, ConfigImageLength, PageChunkSize, position, count, chunk);
+void TForm1::UploadFailed(torvel::ExchangeOutcome outcome) {
+    Upload.UploadStarted = false;
+    // An upload that lost its line cannot go on; after a refused or garbled reply panels 3
+    // and 4 keep showing where it stopped.
+    if (torvel::OutcomeText(outcome).deviceSilent) StatusPanel(3)->clear();
 }
 
 void TForm1::ShowUploadPosition(quint16 value) {
     StatusPanel(4)->setText(torvel::UploadPositionText(value));
-}
-
-void TForm1::ClearUploadMarker() {
-    if (StatusPanel(3)->text() == kUploadMarker) StatusPanel(3)->clear();
 }

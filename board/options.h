@@ -32,6 +32,10 @@ struct Identity {
 struct Faults {
     int dropEvery = 0;     // no reply to every Nth request addressed to the board
     int badLrcEvery = 0;   // a wrong LRC on every Nth reply
+    int exceptionEvery = 0;      // every Nth request is refused as a device failure (code 4)
+    int wrongFunctionEvery = 0;  // every Nth reply carries the function code plus one
+    int shortReplyEvery = 0;     // every Nth reply is only ":" + shortReply + CR LF
+    QByteArray shortReply = QByteArray("0");
     int noiseEvery = 0;    // noise bytes before the ":" of every Nth reply
     QByteArray noise = QByteArray("\xFF\x00#?~\x7F\r\n", 8);
     int chunkSize = 0;     // replies written in pieces of this many bytes

@@ -68,6 +68,8 @@ DeviceReply BoardSession::Answer(const RequestFrame& frame, qsizetype lineLength
     if (const auto forced = options_.faults.exceptions.find(frame.function);
         forced != options_.faults.exceptions.end())
         return DeviceReply::Exception(frame.function, forced->second);
+    if (EveryNth(requests_, options_.faults.exceptionEvery))
+        return DeviceReply::Exception(frame.function, exDeviceFailure);
     // The exchange buffer holds a request from after its ":" to its LF.
     if (lineLength - 1 > options_.identity.bufferSize)
         return DeviceReply::Exception(frame.function, exIllegalValue);
@@ -80,8 +82,13 @@ void BoardSession::SendReply(const DeviceReply& reply, Clock::time_point earlies
         return;
     }
     ++replies_;
-    const bool badLrc = EveryNth(replies_, options_.faults.badLrcEvery);
-    QByteArray line = ReplyLine(options_.address, reply.function, reply.data, badLrc ? 1 : 0);
+    const Faults& faults = options_.faults;
+    const bool badLrc = EveryNth(replies_, faults.badLrcEvery);
+    const std::uint8_t function = EveryNth(replies_, faults.wrongFunctionEvery)
+                                      ? static_cast<std::uint8_t>(reply.function + 1)
+                                      : reply.function;
+    QByteArray line = ReplyLine(options_.address, function, reply.data, badLrc ? 1 : 0);
+    if (EveryNth(replies_, faults.shortReplyEvery)) line = ':' + faults.shortReply + "\r\n";
     if (EveryNth(replies_, options_.faults.noiseEvery)) line.prepend(options_.faults.noise);
     if (log_) log_->Reply(line);
     transmitter_.Queue(std::move(line), earliest);

@@ -22,7 +22,9 @@
 #include <QWheelEvent>
 
 #include "app/about_box.h"
+#include "support/pty_pair.h"
 #include "support/qt_printers.h"
+#include "transport/com_port.h"
 #include "window_fixture.h"
 
 using torvel_test::WhileModal;
@@ -227,7 +229,14 @@ TEST_F(Form1Tabs, UserSwitchesTabsWhileNoReplyIsAwaited) {
 }
 
 TEST_F(Form1Tabs, AwaitedReplyKeepsTheCurrentTabAgainstClicksKeysAndWheel) {
-    Form().Timer1->start();
+    // A request that nobody answers on a line of its own.
+    torvel::testing::PtyPair line;
+    TForm1& form = Form();
+    form.ComPort1->SetPort(line.SlavePath());
+    form.ComPort1->OpenPort();
+    const torvel::TExchangeOperation operation;
+    form.SendRequest(operation, 0, 17, QString());
+    ASSERT_TRUE(form.ReplyExpected());
     ClickTab(1);
     EXPECT_EQ(tabs_->currentIndex(), 0);
     QTest::keyClick(tabs_, Qt::Key_Tab, Qt::ControlModifier);
@@ -240,7 +249,7 @@ TEST_F(Form1Tabs, AwaitedReplyKeepsTheCurrentTabAgainstClicksKeysAndWheel) {
     QApplication::sendEvent(bar_, &wheel);
     EXPECT_EQ(tabs_->currentIndex(), 0);
 
-    Form().Timer1->stop();
+    while (form.ReplyExpected()) form.Timer1Timer();
     ClickTab(1);
     EXPECT_EQ(tabs_->currentIndex(), 1);
 }
@@ -280,7 +289,7 @@ TEST_P(Form1MenuSwitch, BringsItsTabToTheFront) {
     Find<QAction>(GetParam().action)->trigger();
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), GetParam().expectedPage);
     EXPECT_EQ(Find<QProgressBar>("PBLoad")->value(), 40);  // nothing else happens
-    EXPECT_FALSE(Form().ReplyExpected);
+    EXPECT_FALSE(Form().ReplyExpected());
 }
 
 // clang-format off

@@ -67,14 +67,14 @@ TEST_F(Form1Start, ExistingJournalIsLoadedButNotShownInTheMemo) {
 
 TEST_F(Form1Start, StartsWithTheBuiltInDefaults) {
     TForm1& form = Form();
-    EXPECT_EQ(form.BoardText, QStringLiteral("нет данных"));
-    EXPECT_EQ(form.FpgaName, QStringLiteral("нет данных"));
+    EXPECT_EQ(form.Device.BoardText, QStringLiteral("нет данных"));
+    EXPECT_EQ(form.Device.FpgaName, QStringLiteral("нет данных"));
     EXPECT_EQ(form.ProjectTypeText, QStringLiteral("нет данных"));
     EXPECT_TRUE(form.ProjectFileName.isEmpty());
-    EXPECT_EQ(form.PageOffsetMax, 32767);
+    EXPECT_EQ(form.Device.PageOffsetMax, 32767);
     EXPECT_EQ(form.NumberOfColumns, 16);
     EXPECT_EQ(form.EditorName, QStringLiteral("NOTEPAD.EXE"));
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_EQ(form.Timer1->interval(), 1000);
     EXPECT_TRUE(Find<QLabel>("StatusTest")->text().isEmpty());
@@ -178,21 +178,17 @@ TEST_F(Form1Events, MemoIsEmptiedWholeByTheLineAfterItExceedsAThousand) {
     EXPECT_EQ(form.Log1.Count(), 1002);  // the journal keeps everything
 }
 
-TEST_F(Form1Events, ErrorReportsQuoteTheMessageAndBreakOffTheExchange) {
+TEST_F(Form1Events, ErrorReportsQuoteTheMessage) {
     TForm1& form = Form();
     form.ReportConfigError(QStringLiteral("нет доступа"));
     EXPECT_EQ(WithoutTime(MemoLines().back()),
               QStringLiteral("[ОШИБКА] Ошибка конфигурационного файла: \"нет доступа\""));
-    form.ReplyExpected = true;
-    form.UploadStarted = true;
     form.ReportLinkError(QStringLiteral("COM1"));
     const QStringList lines = MemoLines();
     EXPECT_EQ(WithoutTime(lines[lines.size() - 2]),
               QStringLiteral("[ОШИБКА] Ошибка связи: \"COM1\""));
     EXPECT_EQ(WithoutTime(lines.back()),
               QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства"));
-    EXPECT_FALSE(form.ReplyExpected);
-    EXPECT_FALSE(form.UploadStarted);
 }
 
 TEST_F(Form1Events, EventsAfterAJournalFailureReachOnlyTheMemo) {

@@ -34,10 +34,10 @@ TEST_F(BoardWindowTest, IdentificationFillsTheDeviceGroupAndEnablesTheTester) {
     EXPECT_EQ(LabelText("LabelBufSize"), QStringLiteral("64Б"));
     EXPECT_EQ(form.StatusPanel(1)->text(), QStringLiteral("Arvix"));
     EXPECT_EQ(form.StatusPanel(2)->text(), QStringLiteral("EPF10K10"));
-    EXPECT_EQ(form.PageChunkSize, 20);
-    EXPECT_EQ(form.PageOffsetMax, 32768);
+    EXPECT_EQ(form.Device.PageChunkSize, 20);
+    EXPECT_EQ(form.Device.PageOffsetMax, 32768);
     EXPECT_TRUE(form.DeviceConnected);
-    EXPECT_FALSE(form.LoadNotRequired);
+    EXPECT_FALSE(form.Device.LoadNotRequired);
     EXPECT_TRUE(TesterControlsEnabled());
     EXPECT_TRUE(LoadControlsEnabled());
     EXPECT_EQ(Control<QWidget>("TabSheet2")->focusPolicy(), Qt::TabFocus);
@@ -72,7 +72,7 @@ TEST_F(BoardWindowTest, BoardWithAFixedConfigurationNeedsNoLoadUntilAnotherBoard
     StartBoard({QStringLiteral("--board-code"), QStringLiteral("0x21")});
     TForm1& form = Form();
     Connect();
-    EXPECT_TRUE(form.LoadNotRequired);
+    EXPECT_TRUE(form.Device.LoadNotRequired);
     EXPECT_EQ(form.StatusPanel(1)->text(), QStringLiteral("Fenno"));
     Control<QPushButton>("Button2")->click();
     EXPECT_EQ(Events().constLast(), QStringLiteral("Загрузка устройства не требуется"));
@@ -82,7 +82,7 @@ TEST_F(BoardWindowTest, BoardWithAFixedConfigurationNeedsNoLoadUntilAnotherBoard
     ASSERT_TRUE(other.started()) << other.error().toStdString();
     form.ComPort1->SetPort(other.linkPath());
     Connect();
-    EXPECT_FALSE(form.LoadNotRequired);
+    EXPECT_FALSE(form.Device.LoadNotRequired);
     EXPECT_EQ(form.StatusPanel(1)->text(), QStringLiteral("Arvix"));
     form.ComPort1->ClosePort();
 }
@@ -102,7 +102,7 @@ TEST_P(ExchangeBuffer, MustCarryOneDataBytePerRequest) {
                 QStringLiteral("--config-flag"), QStringLiteral("FF")});
     TForm1& form = Form();
     Connect();
-    EXPECT_EQ(form.PageChunkSize, buffer.chunkSize);
+    EXPECT_EQ(form.Device.PageChunkSize, buffer.chunkSize);
     EXPECT_EQ(LabelText("LabelBufSize"), QString::number(buffer.bufferSize) + QStringLiteral("Б"));
     EXPECT_EQ(form.DeviceConnected, buffer.accepted);
     EXPECT_EQ(Events().constLast(), buffer.accepted ? kConnected : kBufferTooSmall);

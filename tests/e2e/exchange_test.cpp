@@ -14,6 +14,8 @@ namespace {
 
 using torvel_test::BoardWindowTest;
 
+// A request that no operation follows up.
+const torvel::TExchangeOperation kNoOperation;
 const QString kIdentifyLine = QStringLiteral(":0011EF\\x0D\\x0A");
 const QString kTimeoutEvent = QStringLiteral("[ТАЙМАУТ] Ошибка обмена с устройством");
 const QString kLinkErrorAdvice =
@@ -33,7 +35,6 @@ struct CommandCase {
     const char* name;
     std::uint8_t function;
     QString data;
-    bool testerActive;  // a function-21 reply outside the tester would step an upload
 };
 
 class CommandSetExchange : public BoardWindowTest,
@@ -44,33 +45,32 @@ TEST_P(CommandSetExchange, RequestReachesTheBoardAndItsReplyIsDispatched) {
     StartBoard();
     TForm1& form = Form();
     form.ComPort1->OpenPort();
-    form.TesterActive = command.testerActive;
     const int eventsBefore = EventCount();
 
-    form.SendRequest(0, command.function, command.data);
+    form.SendTesterRequest(command.function, command.data);
     EXPECT_TRUE(form.Timer1->isActive());
-    EXPECT_EQ(form.LastRequestFunction, command.function);
-    EXPECT_EQ(form.LastRequestData, command.data);
+    EXPECT_EQ(form.LastRequestFunction(), command.function);
+    EXPECT_EQ(form.LastRequestData(), command.data);
     ASSERT_TRUE(torvel_test::WaitUntil([&] { return !form.Timer1->isActive(); }, kReplyDeadlineMs));
 
     const QString line = torvel::RequestLine(0, command.function, command.data);
     EXPECT_EQ(BoardRequests().value(0), line.chopped(2) + QStringLiteral("\\x0D\\x0A"));
-    EXPECT_EQ(form.ReplyFunction, command.function);
-    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_EQ(form.ReplyFunction(), command.function);
+    // The reply ended the exchange: a further packet is leftover data.
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_TRUE(form.DeviceConnected);
-    // The tester's branches are not there yet: the reply ends at the branch point.
     EXPECT_EQ(EventCount(), eventsBefore);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Board, CommandSetExchange, ::testing::Values(
-    CommandCase{"ReadCoil",       torvel::fnReadCoils,       torvel::ReadCoilData(3), false},
-    CommandCase{"ReadRegister",   torvel::fnReadRegisters,   torvel::ReadRegisterData(0x10), false},
-    CommandCase{"WriteCoil",      torvel::fnWriteCoil,       torvel::WriteCoilData(2, 0xFF), false},
-    CommandCase{"WriteRegister",  torvel::fnWriteRegister,   torvel::WriteRegisterData(0x11, 0x1234), false},
-    CommandCase{"ReadRecords",    torvel::fnReadFileRecord,  torvel::ReadRecordsData(0, 16, 4), false},
-    CommandCase{"WriteRecords",   torvel::fnWriteFileRecord, torvel::WriteRecordsData(0, 16, QStringLiteral("A55A")), true},
-    CommandCase{"ArmInterrupt",   torvel::fnInterrupt,       torvel::ArmInterruptData(0, 1, false, 0, 0), false}),
+    CommandCase{"ReadCoil",       torvel::fnReadCoils,       torvel::ReadCoilData(3)},
+    CommandCase{"ReadRegister",   torvel::fnReadRegisters,   torvel::ReadRegisterData(0x10)},
+    CommandCase{"WriteCoil",      torvel::fnWriteCoil,       torvel::WriteCoilData(2, 0xFF)},
+    CommandCase{"WriteRegister",  torvel::fnWriteRegister,   torvel::WriteRegisterData(0x11, 0x1234)},
+    CommandCase{"ReadRecords",    torvel::fnReadFileRecord,  torvel::ReadRecordsData(0, 16, 4)},
+    CommandCase{"WriteRecords",   torvel::fnWriteFileRecord, torvel::WriteRecordsData(0, 16, QStringLiteral("A55A"))},
+    CommandCase{"ArmInterrupt",   torvel::fnInterrupt,       torvel::ArmInterruptData(0, 1, false, 0, 0)}),
     torvel_test::CaseName());
 // clang-format on
 
@@ -95,7 +95,7 @@ TEST_P(SilentBoard, TimesOutOnTheTickAfterDefaultTimeout) {
     form.Timer1Timer();
     EXPECT_EQ(Events().constLast(), kTimeoutEvent);
     EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_FALSE(form.DeviceConnected);
     EXPECT_TRUE(LoadControlsEnabled());
     EXPECT_EQ(form.StatusPanel(3)->text(), QString());
@@ -112,18 +112,6 @@ TEST_F(BoardWindowTest, RunningReplyTimerEndsTheWaitForASilentBoard) {
         torvel_test::WaitUntil([&] { return EventShown(kTimeoutEvent); }, kReplyDeadlineMs));
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_TRUE(LoadControlsEnabled());
-}
-
-TEST_F(BoardWindowTest, TimeOutCounterStartsAgainFromTwentyAtOverflow) {
-    TForm1& form = Form();
-    form.DefaultTimeout = 20;
-    form.ReplyTicks = std::numeric_limits<int>::max();
-    form.Timer1->start();
-    form.Timer1Timer();
-    EXPECT_EQ(form.ReplyTicks, 20);
-    EXPECT_TRUE(form.Timer1->isActive());
-    form.Timer1Timer();
-    EXPECT_EQ(Events().constLast(), kTimeoutEvent);
 }
 
 struct ExceptionCase {
@@ -143,8 +131,8 @@ TEST_P(ExceptionReply, IsLoggedWithTheExceptionTextAsTag) {
     EXPECT_EQ(Events().constLast(), GetParam().tag.isEmpty()
                                         ? text
                                         : u'[' + GetParam().tag + QStringLiteral("] ") + text);
-    // A reply came: the device answers, the exchange is not broken off, nothing is decoded.
-    EXPECT_TRUE(form.ReplyExpected);
+    // A reply came: the device answers, the exchange has ended, nothing is decoded.
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_TRUE(form.DeviceConnected);
     EXPECT_EQ(LabelText("LabelBoardVersion"), QStringLiteral("нет данных"));
     EXPECT_FALSE(TesterControlsEnabled());
@@ -163,7 +151,7 @@ TEST_F(BoardWindowTest, ExceptionDuringATesterOperationStopsTheTester) {
     form.TesterActive = true;
     form.Timer2->start();
     form.Timer3->start();
-    form.SendRequest(0, torvel::fnReadRegisters, torvel::ReadRegisterData(0x10));
+    form.SendTesterRequest(torvel::fnReadRegisters, torvel::ReadRegisterData(0x10));
     ASSERT_TRUE(torvel_test::WaitUntil([&] { return !form.Timer1->isActive(); }, kReplyDeadlineMs));
 
     EXPECT_EQ(Events().constLast(),
@@ -173,7 +161,7 @@ TEST_F(BoardWindowTest, ExceptionDuringATesterOperationStopsTheTester) {
     EXPECT_FALSE(form.Timer3->isActive());
     EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("НЕВЕРНЫЙ АДРЕС"));
     EXPECT_TRUE(TesterControlsEnabled());
-    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
 }
 
 TEST_F(BoardWindowTest, ReplyWithAWrongLrcIsACrcError) {
@@ -181,7 +169,7 @@ TEST_F(BoardWindowTest, ReplyWithAWrongLrcIsACrcError) {
     TForm1& form = Form();
     Connect();
     EXPECT_EQ(Events().constLast(), QStringLiteral("[Ошибка CRC] Ошибка при обмене с устройством"));
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_TRUE(form.DeviceConnected);
     EXPECT_EQ(LabelText("LabelBoardVersion"), QStringLiteral("нет данных"));
 }
@@ -213,23 +201,26 @@ TEST_F(BoardWindowTest, LongLeftoverPacketShowsItsFirstFortyCharacters) {
     EXPECT_EQ(LabelText("StatusTest"),
               QStringLiteral("Остаток в буфере обмена ") + packet.left(40) + QStringLiteral("..."));
     EXPECT_TRUE(form.DeviceConnected);
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
 }
 
-TEST_F(BoardWindowTest, ReplyWithAFunctionWithoutABranchChangesNothing) {
+TEST_F(BoardWindowTest, ReplyOfAnotherFunctionIsLeftoverAndTheWaitTimesOut) {
+    StartBoard({QStringLiteral("--wrong-function-every"), QStringLiteral("1")});
     TForm1& form = Form();
-    form.ReplyExpected = true;
-    form.EnableLoadControls(false);
-    form.Timer1->start();
-    const int eventsBefore = EventCount();
+    form.Timer1->setInterval(24 * 3600 * 1000);
+    Control<QPushButton>("Button3")->click();
+    ASSERT_TRUE(torvel_test::WaitUntil([&] { return !LabelText("StatusTest").isEmpty(); },
+                                       kReplyDeadlineMs));
+    EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("Остаток в буфере обмена ") +
+                                           ReplyPacket(18, kDefaultIdentity) +
+                                           QStringLiteral("..."));
+    EXPECT_TRUE(form.ReplyExpected());
+    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_FALSE(LoadControlsEnabled());
 
-    form.CDP1Packet(ReplyPacket(2, QStringLiteral("01")));
-    EXPECT_EQ(form.ReplyFunction, 2);
-    EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_TRUE(form.ReplyExpected);
-    EXPECT_EQ(EventCount(), eventsBefore);
-    EXPECT_FALSE(Control<QPushButton>("Button2")->isEnabled());
-    EXPECT_TRUE(LabelText("StatusTest").isEmpty());
+    for (int tick = 0; tick <= form.DefaultTimeout; ++tick) form.Timer1Timer();
+    EXPECT_EQ(Events().constLast(), kTimeoutEvent);
+    EXPECT_TRUE(LoadControlsEnabled());
 }
 
 TEST_F(BoardWindowTest, WriteOnAClosedPortReportsTheLinkError) {
@@ -237,16 +228,16 @@ TEST_F(BoardWindowTest, WriteOnAClosedPortReportsTheLinkError) {
     form.EnableLoadControls(false);
     const int eventsBefore = EventCount();
 
-    form.SendRequest(0, torvel::fnReportSlaveId, QString());
+    form.SendRequest(kNoOperation, 0, torvel::fnReportSlaveId, QString());
     const QStringList events = Events(eventsBefore);
     ASSERT_EQ(events.size(), 2);
     EXPECT_TRUE(events[0].startsWith(QStringLiteral("[ОШИБКА] Ошибка связи: \"")))
         << events[0].toStdString();
     EXPECT_EQ(events[1], kLinkErrorAdvice);
     EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_TRUE(LoadControlsEnabled());
-    EXPECT_EQ(form.LastRequestFunction, torvel::fnReportSlaveId);
+    EXPECT_EQ(form.LastRequestFunction(), torvel::fnReportSlaveId);
 }
 
 TEST_F(BoardWindowTest, WriteAfterTheBoardHungUpReportsTheLinkErrorAgain) {
@@ -258,7 +249,7 @@ TEST_F(BoardWindowTest, WriteAfterTheBoardHungUpReportsTheLinkErrorAgain) {
     ASSERT_EQ(Events().constLast(), kLinkErrorAdvice);
     const int eventsBefore = EventCount();
 
-    form.SendRequest(0, torvel::fnReportSlaveId, QString());
+    form.SendRequest(kNoOperation, 0, torvel::fnReportSlaveId, QString());
     const QStringList events = Events(eventsBefore);
     ASSERT_EQ(events.size(), 2);
     EXPECT_TRUE(events[0].startsWith(QStringLiteral("[ОШИБКА] Ошибка связи: \"")));
@@ -273,12 +264,12 @@ TEST_F(BoardWindowTest, WriteThatFindsTheDeviceGoneReportsTheLossOnce) {
     form.ComPort1->SetPort(line.SlavePath());
     form.ComPort1->OpenPort();
     form.EnableLoadControls(false);
-    form.StatusPanel(3)->setText(QStringLiteral("Torvel"));
     const int eventsBefore = EventCount();
 
     // The far side goes before the event thread's notice of it has been handled here.
     line.CloseMaster();
-    form.SendRequest(0, torvel::fnWriteFileRecord, QStringLiteral("0806000A0000000100"));
+    form.SendRequest(kNoOperation, 0, torvel::fnWriteFileRecord,
+                     QStringLiteral("0806000A0000000100"));
     QCoreApplication::processEvents();
 
     const QStringList events = Events(eventsBefore);
@@ -288,7 +279,7 @@ TEST_F(BoardWindowTest, WriteThatFindsTheDeviceGoneReportsTheLossOnce) {
     EXPECT_FALSE(form.ComPort1->Connected());
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_TRUE(LoadControlsEnabled());
-    EXPECT_EQ(form.StatusPanel(3)->text(), QString());
+    EXPECT_FALSE(form.DeviceConnected);
 }
 
 }  // namespace

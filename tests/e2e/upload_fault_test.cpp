@@ -57,7 +57,7 @@ TEST_F(AbandonedUpload, TimeOutClearsTheUploadPanelAndTheConnection) {
     EXPECT_EQ(Events().constLast(), QStringLiteral("[ТАЙМАУТ] Ошибка обмена с устройством"));
     ExpectAbandoned();
     EXPECT_EQ(form.StatusPanel(3)->text(), QString());
-    EXPECT_FALSE(form.UploadStarted);
+    EXPECT_FALSE(form.Upload.UploadStarted);
     EXPECT_FALSE(form.DeviceConnected);
 
     Connect();
@@ -68,7 +68,7 @@ TEST_F(AbandonedUpload, ExceptionKeepsThePanelsAndALaterLoadCompletes) {
     ASSERT_NO_FATAL_FAILURE(SetUpBoard({}));
     TForm1& form = Form();
     // More than the board's buffer takes: the first image-data request is refused.
-    form.PageChunkSize = 30;
+    form.Device.PageChunkSize = 30;
     Control<QPushButton>("Button2")->click();
     ASSERT_TRUE(WaitForUploadEnd());
 
@@ -78,10 +78,10 @@ TEST_F(AbandonedUpload, ExceptionKeepsThePanelsAndALaterLoadCompletes) {
     ExpectAbandoned();
     EXPECT_EQ(form.StatusPanel(3)->text(), QStringLiteral("Torvel"));
     EXPECT_EQ(form.StatusPanel(4)->text(), QStringLiteral("32"));
-    EXPECT_TRUE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_TRUE(form.DeviceConnected);
 
-    form.PageChunkSize = 20;
+    form.Device.PageChunkSize = 20;
     ExpectNewLoadStartsOver();
     ASSERT_TRUE(WaitForUploadEnd());
     EXPECT_EQ(Events().constLast(), QStringLiteral("Конфигурация ПЛИС загружена"));
@@ -99,7 +99,7 @@ TEST_F(AbandonedUpload, WrongLrcEndsTheExchangeAndTheNextLoadStartsOver) {
     EXPECT_EQ(Events().constLast(), QStringLiteral("[Ошибка CRC] Ошибка при обмене с устройством"));
     EXPECT_EQ(Written().size(), 4);
     ExpectAbandoned();
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
 
     ExpectNewLoadStartsOver();
     ASSERT_TRUE(WaitForUploadEnd());
@@ -125,8 +125,8 @@ TEST_F(AbandonedUpload, VanishedBoardGivesTheControlsBackOnce) {
               QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства"));
     ExpectAbandoned();
     EXPECT_EQ(form.StatusPanel(3)->text(), QString());
-    EXPECT_FALSE(form.ReplyExpected);
-    EXPECT_FALSE(form.UploadStarted);
+    EXPECT_FALSE(form.ReplyExpected());
+    EXPECT_FALSE(form.Upload.UploadStarted);
 }
 
 }  // namespace

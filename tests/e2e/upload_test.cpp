@@ -51,7 +51,7 @@ TEST_P(SampleUpload, BoardReceivesTheImageByteForByte) {
     EXPECT_EQ(Control<QProgressBar>("PBLoad")->value(), 100);
     EXPECT_EQ(LabelText("LabelFPGAStatus"), QStringLiteral("конфигурация загружена"));
     EXPECT_TRUE(TesterControlsEnabled());
-    EXPECT_FALSE(form.ReplyExpected);
+    EXPECT_FALSE(form.ReplyExpected());
     EXPECT_EQ(form.StatusPanel(3)->text(), QString());
     EXPECT_EQ(form.StatusPanel(4)->text(), QString());
 }

@@ -15,18 +15,21 @@ using namespace torvel;
 
 constexpr std::uint8_t kUnwritten = 0xA5;
 
-void CheckValidation(const QString& packet) {
+void CheckValidation(const QString& packet, std::uint8_t requestFunction) {
     std::uint8_t function = kUnwritten;
     QString payload = QStringLiteral("stale");
     const bool valid = ValidateFrame(packet, function, payload);
-    const ExaminedReply reply = ExamineReply(packet);
+    const ExaminedReply examined = ExamineReply(packet, requestFunction);
+    const DecodedReply& reply = examined.reply;
+    const bool ends = !examined.otherFunction;
 
     if (!valid) {
         FUZZ_CHECK(payload.isEmpty() && function == kUnwritten,
                    QStringLiteral("a rejected frame wrote function %1 payload \"%2\"")
                        .arg(function)
                        .arg(payload));
-        FUZZ_CHECK(reply.outcome == ExchangeOutcome::eoBadLrc,
+        FUZZ_CHECK(ends && (examined.outcome == ExchangeOutcome::eoBadLrc ||
+                            examined.outcome == ExchangeOutcome::eoBadFrame),
                    QStringLiteral("ExamineReply accepted what ValidateFrame rejected"));
         return;
     }
@@ -37,21 +40,30 @@ void CheckValidation(const QString& packet) {
     FUZZ_CHECK(payload.size() <= (exception ? 2 : 2 * 255) &&
                    packet.mid(from, payload.size()) == payload,
                QStringLiteral("payload \"%1\" not taken from \"%2\"").arg(payload, packet));
-
-    FUZZ_CHECK(reply.function == function && reply.payload == payload,
-               QStringLiteral("ExamineReply decoded otherwise than ValidateFrame"));
     QString message = QStringLiteral("untouched");
     const bool normal = CheckException(function, payload, message);
     FUZZ_CHECK(normal == !exception, QStringLiteral("exception bit misread"));
-    if (normal) {
-        FUZZ_CHECK(reply.outcome == ExchangeOutcome::eoReply && message == u"untouched",
-                   QStringLiteral("a normal reply was not taken as one"));
+    if (!ends || examined.outcome == ExchangeOutcome::eoBadFrame) {
+        // Only a frame of the request's function with a sound length answers it.
+        FUZZ_CHECK(ends == ((function & 0x7F) == (requestFunction & 0x7F)) || packet.size() < 7,
+                   QStringLiteral("function %1 taken as leftover for request %2")
+                       .arg(function)
+                       .arg(requestFunction));
         return;
     }
-    FUZZ_CHECK(reply.outcome == ExchangeOutcome::eoException &&
+    FUZZ_CHECK(reply.function == function,
+               QStringLiteral("ExamineReply decoded otherwise than ValidateFrame"));
+    if (normal) {
+        // A sound reply carries exactly the bytes its count announces.
+        FUZZ_CHECK(examined.outcome == ExchangeOutcome::eoReply && message == u"untouched" &&
+                       reply.data.size() % 2 == 0 && packet.size() == 7 + 2 + reply.data.size(),
+                   QStringLiteral("reply \"%1\" taken with data \"%2\"").arg(packet, reply.data));
+        return;
+    }
+    FUZZ_CHECK(examined.outcome == ExchangeOutcome::eoException &&
                    reply.exceptionCode == HexToInt(payload.left(2)) &&
                    message == ExceptionMessage(reply.exceptionCode) &&
-                   OutcomeText(reply.outcome, reply.exceptionCode).tag == message,
+                   OutcomeText(examined.outcome, reply.exceptionCode).tag == message,
                QStringLiteral("exception reply \"%1\" reported as code %2, \"%3\"")
                    .arg(packet)
                    .arg(reply.exceptionCode)
@@ -81,7 +93,11 @@ void CheckRequestLineValidates(std::uint8_t address, std::uint8_t function, cons
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text = fuzz::Latin1Text(data, size);
-    CheckValidation(text);
+    // The request's function comes from the packet's own function field half the time, so
+    // that both answers and leftovers are reached.
+    const std::uint8_t requestFunction =
+        size > 0 && (data[0] & 1) ? HexToInt(text.mid(2, 2)) : std::uint8_t{17};
+    CheckValidation(text, requestFunction);
     CheckLrcClosesText(text);
     if (size >= 2) CheckRequestLineValidates(data[0], data[1], text.mid(2));
     return 0;

@@ -1,0 +1,93 @@
+#pragma once
+// The one request in flight. The exchange writes a request for the operation that asks,
+// counts the ticks of its time-out, examines each received packet once, and ends every
+// exchange through Finish: the operation that sent the request gets the decoded reply or the
+// outcome, and the owner is told how the exchange ended. Nothing here touches a port, a timer
+// or a widget; the owner supplies those through TExchangeHost.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "protocol/outcome.h"
+
+namespace torvel {
+
+// An operation's two ways of hearing about its request. A reply handler may send the next
+// request at once; a failure handler only cleans up.
+struct TExchangeOperation {
+    std::function<void(const DecodedReply& reply)> OnReply;
+    // `reply` holds what came of a packet that ended it (an exception's code), else nothing.
+    std::function<void(ExchangeOutcome outcome, const DecodedReply& reply)> OnFailure;
+};
+
+// What writing one request line came to. The port's message goes with a failure.
+struct WriteResult {
+    ExchangeOutcome outcome = ExchangeOutcome::eoReply;  // eoReply: the line is out
+    QString message;
+};
+
+class TExchangeHost {
+public:
+    // Writes one whole request line and returns within a bounded time.
+    virtual WriteResult WriteRequestLine(const QString& line) = 0;
+    // The tick source of the time-out: runs exactly while a reply is awaited.
+    virtual void RunReplyTimer(bool run) = 0;
+    // How an exchange ended (also a device loss or port failure while nothing was awaited).
+    // `detail` is the port's message for a link error, else empty. Called before the
+    // operation hears of it.
+    virtual void ExchangeEnded(ExchangeOutcome outcome, const DecodedReply& reply,
+                               const QString& detail) = 0;
+    // A packet that answers nothing that is awaited.
+    virtual void LeftoverData(const QString& packet) = 0;
+
+protected:
+    ~TExchangeHost() = default;
+};
+
+// The tick count after one more tick: a count that would overflow starts again from 20.
+int NextReplyTicks(int ticks);
+
+class TExchange {
+public:
+    explicit TExchange(TExchangeHost& host) : host_(host) {}
+    TExchange(const TExchange&) = delete;
+    TExchange& operator=(const TExchange&) = delete;
+
+    // Writes the request for `operation`, which must outlive the exchange. The time-out
+    // takes effect on tick `timeoutTicks` + 1. Refused (false, nothing written) while
+    // another request is in flight: the line carries one request at a time.
+    bool Send(const TExchangeOperation& operation, std::uint8_t address, std::uint8_t function,
+              const QString& data, int timeoutTicks);
+    // One packet from the framer.
+    void Packet(const QString& packet);
+    // One tick of the reply timer.
+    void Tick();
+    // The port lost its device, or failed while waiting for line events.
+    void DeviceLost(const QString& message);
+    void EventError(const QString& message);
+
+    bool ReplyExpected() const { return operation_ != nullptr; }
+    int ReplyTicks() const { return ticks_; }
+    std::uint8_t LastRequestFunction() const { return lastFunction_; }
+    const QString& LastRequestData() const { return lastData_; }
+    // The function of the last awaited packet whose frame was sound.
+    std::uint8_t ReplyFunction() const { return replyFunction_; }
+
+private:
+    void Finish(ExchangeOutcome outcome, const DecodedReply& reply = {},
+                const QString& detail = QString());
+
+    TExchangeHost& host_;
+    // The request in flight: its operation (null when none), function and time-out.
+    const TExchangeOperation* operation_ = nullptr;
+    int timeoutTicks_ = 0;
+    int ticks_ = 0;
+    std::uint8_t lastFunction_ = 0;
+    QString lastData_;
+    std::uint8_t replyFunction_ = 0;
+    // Counts the requests, so a write can tell that its own request ended while it wrote.
+    quint64 serial_ = 0;
+};
+
+}  // namespace torvel
