@@ -2,12 +2,11 @@
 
 #include "common/hex.h"
 #include "common/text.h"
+#include "tester/replies.h"
 
 namespace torvel {
 
 namespace {
-
-constexpr int kMaxIrqRegisters = 8;
 
 QString LineEnd() { return QString::fromUtf16(kResultLineEnd); }
 
@@ -68,19 +67,14 @@ QString TResultLayout::FormatResultValue(const QString& valueText, std::uint16_t
 }
 
 QString FormatIrqEvent(int eventNumber, const QString& payload, const TResultFormat& format) {
-    if (HexToInt(CopyText(payload, 1, 2)) == 0) return QString();
-    const int count = HexToInt(CopyText(payload, 5, 2));
-    if (count > kMaxIrqRegisters) return QString();
-
+    const TIrqEvent event = DecodeIrqEvent(payload);
+    if (!event.CarriesRecord) return QString();
     QString text = LineEnd() + QStringLiteral("Event ") +
                    (format.Decimal ? PadLeft(Decimal(eventNumber), 5, QChar(u'0'))
                                    : HexAtLeast(eventNumber, 3)) +
                    QStringLiteral(": ");
     int inLine = 0;
-    for (int j = 1; j <= count; ++j) {
-        const QString value = CopyText(payload, 2 * j + 5, 2);
-        // A short reply: what is missing was never received and is not made up.
-        if (value.size() < 2) break;
+    for (const QString& value : event.Values) {
         text += format.Decimal ? PadLeft(Decimal(HexToInt(value)), 5, QChar(u' ')) : value;
         text += QChar(u' ');
         if (++inLine >= format.NumberOfColumns) {
