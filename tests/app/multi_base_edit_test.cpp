@@ -22,12 +22,6 @@ std::unique_ptr<TMultiBaseEdit> Field(TBase base, int maxLength, qint32 value) {
     return edit;
 }
 
-TEST(MultiBaseEdit, StartsAsDecimalZero) {
-    TMultiBaseEdit edit;
-    EXPECT_EQ(edit.Base(), bDEC);
-    EXPECT_EQ(edit.text(), QStringLiteral("0"));
-}
-
 TEST(MultiBaseEdit, TypedKeysOutsideTheBaseAreDiscardedAndLettersUpperCased) {
     auto edit = Field(bHEX, 5, 0);
     edit->clear();
@@ -58,13 +52,6 @@ TEST(MultiBaseEdit, PastedTextIsReadByTheBaseRules) {
     // Cut to the length, upper-cased, the foreign letters counting as 0.
     EXPECT_EQ(edit->text(), QStringLiteral("1G2H"));
     EXPECT_EQ(edit->GetValue(), 0x1020);
-}
-
-TEST(MultiBaseEdit, HexShowsExactlyItsLengthInDigits) {
-    auto edit = Field(bHEX, 2, 0x1FF);
-    EXPECT_EQ(edit->text(), QStringLiteral("FF"));
-    edit->SetValue(5);
-    EXPECT_EQ(edit->text(), QStringLiteral("05"));
 }
 
 TEST(MultiBaseEdit, SwitchingBaseAndLengthNeverChangesTheNumber) {

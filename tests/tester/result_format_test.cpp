@@ -59,14 +59,6 @@ TEST(ResultLayout, RegisterKeepsFourDigitsInHexAndItsLowByteInDecimal) {
     EXPECT_EQ(dec.FormatResultValue(QStringLiteral("0107"), 4, 1), QStringLiteral("00004:    7 "));
 }
 
-TEST(ResultLayout, TwentyFourColumnsFillOneLine) {
-    QStringList values;
-    for (int i = 0; i < 25; ++i) values << QStringLiteral("AA");
-    const QString text = LayOut({false, true, 24}, 0, values);
-    EXPECT_EQ(text, QStringLiteral("00000:  ") + QStringLiteral("AA ").repeated(24) +
-                        QStringLiteral("\r\n00018:  AA "));
-}
-
 struct IrqCase {
     bool Decimal;
     int Columns;
