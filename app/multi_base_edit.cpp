@@ -35,9 +35,13 @@ void TMultiBaseEdit::SetBase(TBase base) {
     SetValue(value);
 }
 
-void TMultiBaseEdit::SetValue(qint32 value) { Show(FormatBaseValue(value, base_, limit_)); }
+void TMultiBaseEdit::SetValue(qint32 value) {
+    Show(FormatBaseValue(value, base_, limit_));
+}
 
-std::optional<qint32> TMultiBaseEdit::GetValue() const { return ParseBaseValue(text(), base_); }
+std::optional<qint32> TMultiBaseEdit::GetValue() const {
+    return ParseBaseValue(text(), base_);
+}
 
 void TMultiBaseEdit::setMaxLength(int length) {
     // 0 means no limit, as in the designer's files; Qt's own "no limit" is its default.
@@ -52,11 +56,13 @@ void TMultiBaseEdit::setMaxLength(int length) {
 
 void TMultiBaseEdit::keyPressEvent(QKeyEvent* event) {
     const QString typed = event->text();
-    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool shortcut =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     // Only characters are filtered; editing and navigation keys and shortcuts (paste among
     // them) go through.
-    const bool character = !typed.isEmpty() && !shortcut &&
-                           std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isPrint(); });
+    const bool character =
+        !typed.isEmpty() && !shortcut &&
+        std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isPrint(); });
     if (character) {
         const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
         for (const QChar c : typed) {

@@ -18,17 +18,17 @@ bool OpenRegularFile(QFile& file, const QString& path, TFileAccess access) {
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     QIODevice::OpenMode mode = QIODevice::ReadOnly;
     switch (access) {
-    case TFileAccess::Read:
-        flags |= O_RDONLY;
-        break;
-    case TFileAccess::Append:
-        flags |= O_WRONLY | O_CREAT | O_APPEND;
-        mode = QIODevice::WriteOnly | QIODevice::Append;
-        break;
-    case TFileAccess::Replace:
-        flags |= O_WRONLY | O_CREAT;
-        mode = QIODevice::WriteOnly;
-        break;
+        case TFileAccess::Read:
+            flags |= O_RDONLY;
+            break;
+        case TFileAccess::Append:
+            flags |= O_WRONLY | O_CREAT | O_APPEND;
+            mode = QIODevice::WriteOnly | QIODevice::Append;
+            break;
+        case TFileAccess::Replace:
+            flags |= O_WRONLY | O_CREAT;
+            mode = QIODevice::WriteOnly;
+            break;
     }
     const int fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
     if (fd < 0) return false;

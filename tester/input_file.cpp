@@ -25,7 +25,8 @@ std::optional<TInputValues> ParseLines(QIODevice& device) {
         const int words = WordCount(line, delimiters);
         if (values.size() + static_cast<std::size_t>(words) > kInputValueCapacity)
             return std::nullopt;
-        for (int n = 1; n <= words; ++n) values.push_back(HexToInt(ExtractWord(n, line, delimiters)));
+        for (int n = 1; n <= words; ++n)
+            values.push_back(HexToInt(ExtractWord(n, line, delimiters)));
     }
     if (lines.Failed()) return std::nullopt;
     return values;

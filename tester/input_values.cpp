@@ -20,12 +20,12 @@ QString NextInputValues(const TInputValues& values, int& index, int count) {
 
 TRepeatReduction ReduceRepeatCount(int stepcount, int valueCount, const QString& inputFileName) {
     if (valueCount >= stepcount) return {stepcount, {}};
-    return {valueCount,
-            {{QStringLiteral("Количество повторов превышает объем выбранного файла ") +
-                  inputFileName,
-              QStringLiteral("ОПЕРАТОР")},
-             {QStringLiteral("Количество повторов уменьшено до ") + QString::number(valueCount),
-              QStringLiteral("ТЕСТЕР")}}};
+    return {
+        valueCount,
+        {{QStringLiteral("Количество повторов превышает объем выбранного файла ") + inputFileName,
+          QStringLiteral("ОПЕРАТОР")},
+         {QStringLiteral("Количество повторов уменьшено до ") + QString::number(valueCount),
+          QStringLiteral("ТЕСТЕР")}}};
 }
 
 }  // namespace torvel

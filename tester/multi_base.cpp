@@ -44,17 +44,17 @@ std::optional<std::int32_t> ParseDecimal(const QString& text) {
 QString FormatBaseValue(std::int32_t value, TBase base, int maxLength) {
     const auto bits = static_cast<std::uint32_t>(value);
     switch (base) {
-    case bHEX:
-        return Hex(bits, maxLength > 0 && maxLength < kHexDigits ? maxLength : kHexDigits);
-    case bBIN: {
-        QString text(kBinDigits, QChar(u'0'));
-        for (int i = 0; i < kBinDigits; ++i) {
-            if (bits & (1u << (kBinDigits - 1 - i))) text[i] = QChar(u'1');
+        case bHEX:
+            return Hex(bits, maxLength > 0 && maxLength < kHexDigits ? maxLength : kHexDigits);
+        case bBIN: {
+            QString text(kBinDigits, QChar(u'0'));
+            for (int i = 0; i < kBinDigits; ++i) {
+                if (bits & (1u << (kBinDigits - 1 - i))) text[i] = QChar(u'1');
+            }
+            return text;
         }
-        return text;
-    }
-    case bDEC:
-        break;
+        case bDEC:
+            break;
     }
     return QString::number(value);
 }
@@ -63,20 +63,20 @@ std::optional<std::int32_t> ParseBaseValue(const QString& text, TBase base) {
     if (text.isEmpty()) return 0;
     const QString digits = WithoutLeadingZeros(text);
     switch (base) {
-    case bHEX: {
-        if (digits.size() > kHexDigits) return 0;
-        std::uint32_t value = 0;
-        for (const QChar c : digits) value = value * 16 + HexDigitValue(c);
-        return static_cast<std::int32_t>(value);
-    }
-    case bBIN: {
-        if (digits.size() > kBinDigits) return 0;
-        std::uint32_t value = 0;
-        for (const QChar c : digits) value = value * 2 + (c == QChar(u'1') ? 1 : 0);
-        return static_cast<std::int32_t>(value);
-    }
-    case bDEC:
-        break;
+        case bHEX: {
+            if (digits.size() > kHexDigits) return 0;
+            std::uint32_t value = 0;
+            for (const QChar c : digits) value = value * 16 + HexDigitValue(c);
+            return static_cast<std::int32_t>(value);
+        }
+        case bBIN: {
+            if (digits.size() > kBinDigits) return 0;
+            std::uint32_t value = 0;
+            for (const QChar c : digits) value = value * 2 + (c == QChar(u'1') ? 1 : 0);
+            return static_cast<std::int32_t>(value);
+        }
+        case bDEC:
+            break;
     }
     return ParseDecimal(digits);
 }
@@ -86,18 +86,22 @@ bool AcceptsTypedChar(TBase base, QChar c, int caret) {
     if (u == 8) return true;
     const bool decimalDigit = u >= u'0' && u <= u'9';
     switch (base) {
-    case bHEX:
-        return decimalDigit || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
-    case bBIN:
-        return u == u'0' || u == u'1';
-    case bDEC:
-        break;
+        case bHEX:
+            return decimalDigit || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+        case bBIN:
+            return u == u'0' || u == u'1';
+        case bDEC:
+            break;
     }
     return decimalDigit || (u == u'-' && caret == 0);
 }
 
-TBase BaseOfSwitchItem(int item) { return item == 1 ? bDEC : bHEX; }
+TBase BaseOfSwitchItem(int item) {
+    return item == 1 ? bDEC : bHEX;
+}
 
-int ValueFieldMaxLength(TBase base) { return base == bDEC ? 3 : 2; }
+int ValueFieldMaxLength(TBase base) {
+    return base == bDEC ? 3 : 2;
+}
 
 }  // namespace torvel

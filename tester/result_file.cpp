@@ -6,7 +6,9 @@
 
 namespace torvel {
 
-TResultFile::~TResultFile() { Close(); }
+TResultFile::~TResultFile() {
+    Close();
+}
 
 bool TResultFile::Open(const QString& path, bool append) {
     Close();

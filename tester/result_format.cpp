@@ -8,15 +8,21 @@ namespace torvel {
 
 namespace {
 
-QString LineEnd() { return QString::fromUtf16(kResultLineEnd); }
+QString LineEnd() {
+    return QString::fromUtf16(kResultLineEnd);
+}
 
-QString FormatName(bool decimal) { return decimal ? QStringLiteral("DEC") : QStringLiteral("HEX"); }
+QString FormatName(bool decimal) {
+    return decimal ? QStringLiteral("DEC") : QStringLiteral("HEX");
+}
 
 QString StampedLine(const QString& stamp, const QString& text) {
     return QStringLiteral("// [") + stamp + QStringLiteral("] ") + text + LineEnd();
 }
 
-QString Decimal(int value) { return QString::number(value); }
+QString Decimal(int value) {
+    return QString::number(value);
+}
 
 // Upper-case hex padded to at least `digits`; a larger number keeps all its digits rather
 // than being shown as another one.
@@ -26,10 +32,10 @@ QString HexAtLeast(int value, int digits) {
 
 }  // namespace
 
-QString ReadHeader(const QString& stamp, std::uint16_t address, bool autoRepeat,
-                   int stepcount, bool decimal) {
+QString ReadHeader(const QString& stamp, std::uint16_t address, bool autoRepeat, int stepcount,
+                   bool decimal) {
     QString text = StampedLine(stamp, QStringLiteral("Результаты чтения по адресу ") +
-                                           Hex(address, 5) + QStringLiteral("h"));
+                                          Hex(address, 5) + QStringLiteral("h"));
     if (autoRepeat) {
         text += QStringLiteral("// с повтором ") + Decimal(stepcount) +
                 QStringLiteral(" раз, формат ") + FormatName(decimal);

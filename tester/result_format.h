@@ -19,8 +19,8 @@ struct TResultFormat {
 
 // The two header lines of a read, each with its line end. `stamp` is the date and time in
 // the journal's form (NowText).
-QString ReadHeader(const QString& stamp, std::uint16_t address, bool autoRepeat,
-                   int stepcount, bool decimal);
+QString ReadHeader(const QString& stamp, std::uint16_t address, bool autoRepeat, int stepcount,
+                   bool decimal);
 
 // The four header lines of the interrupt wait.
 QString IrqHeader(const QString& stamp, int irqNumber, int irqRepeatCount,

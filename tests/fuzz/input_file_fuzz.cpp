@@ -80,9 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loaded) return 0;
     FUZZ_CHECK(loaded->size() <= std::size_t{kInputValueCapacity},
                QStringLiteral("%1 values above the capacity").arg(loaded->size()));
-    FUZZ_CHECK(*loaded == *expected, QStringLiteral("%1 values, expected %2")
-                                         .arg(loaded->size())
-                                         .arg(expected->size()));
+    FUZZ_CHECK(*loaded == *expected,
+               QStringLiteral("%1 values, expected %2").arg(loaded->size()).arg(expected->size()));
     FUZZ_CHECK(ParseInputText(contents) == loaded, QStringLiteral("text and file disagree"));
     return 0;
 }

@@ -50,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, InputTextTest, testing::Values(
 
 TEST(InputText, TakesFiftyThousandValuesAndRefusesOneMore) {
     QByteArray contents;
-    for (int i = 0; i < kInputValueCapacity / 10; ++i) contents += "01 02 03 04 05 06 07 08 09 0A\r\n";
+    for (int i = 0; i < kInputValueCapacity / 10; ++i)
+        contents += "01 02 03 04 05 06 07 08 09 0A\r\n";
     const std::optional<TInputValues> full = ParseInputText(contents);
     ASSERT_TRUE(full.has_value());
     EXPECT_EQ(full->size(), std::size_t{kInputValueCapacity});

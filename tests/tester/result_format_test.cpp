@@ -30,7 +30,8 @@ TEST(ResultHeader, IrqHeaderHasFourLines) {
 QString LayOut(const TResultFormat& format, std::uint16_t base, const QStringList& values) {
     TResultLayout layout(format);
     QString text;
-    for (int i = 0; i < values.size(); ++i) text += layout.FormatResultValue(values[i], base, i + 1);
+    for (int i = 0; i < values.size(); ++i)
+        text += layout.FormatResultValue(values[i], base, i + 1);
     return text;
 }
 
