@@ -194,4 +194,12 @@ void DialogSeam::PreparePrinter(QPrinter& printer) const {
     printer.setOutputFileName(printFile_);
 }
 
+void DialogSeam::Launch(const ViewerLaunch& launch) {
+    if (recordLaunches_ || unattended_) {
+        launches_.append(launch);
+        return;
+    }
+    StartViewer(launch);
+}
+
 }  // namespace torvel

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "app/viewer_launch.h"
+
 class QPrinter;
 class QWidget;
 
@@ -47,6 +49,9 @@ public:
     void setUnattended(bool on) { unattended_ = on; }
     // What seams created from now on start with, so start-up boxes can be answered too.
     static void setUnattendedByDefault(bool on);
+    // Viewing programs are recorded instead of started.
+    void setRecordLaunches(bool on) { recordLaunches_ = on; }
+    const QList<ViewerLaunch>& launches() const { return launches_; }
     // Prints go to this PDF file instead of the default printer.
     void setPrintFile(const QString& pdfFileName) { printFile_ = pdfFileName; }
 
@@ -70,6 +75,9 @@ public:
     QString AskSaveFileName(const QString& title, const QString& filter, const QString& initialFile,
                             const QString& defaultExtension = {}, int* filterIndex = nullptr);
 
+    // Starts a viewing program, or records it when a test asked.
+    void Launch(const ViewerLaunch& launch);
+
     // Points the printer at the PDF file when a test asked for one.
     void PreparePrinter(QPrinter& printer) const;
 
@@ -89,6 +97,8 @@ private:
     QList<QueuedFileName> fileNames_;
     QList<ShownMessageBox> boxes_;
     QList<FileDialogRecord> fileDialogs_;
+    bool recordLaunches_ = false;
+    QList<ViewerLaunch> launches_;
 };
 
 }  // namespace torvel

@@ -36,6 +36,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     ConnectExchange();
     CreateOperations();
     ConnectLoadButtons();
+    ConnectTesterControls();
     CreateStatusPanels();
     ConnectMenu();
     InstallTabGuard();
@@ -90,6 +91,9 @@ void TForm1::CreateTimers() {
     Timer1 = makeTimer("Timer1");
     Timer2 = makeTimer("Timer2");
     Timer3 = makeTimer("Timer3");
+    // Repetitions keep the user's delay to the millisecond, not within a coarse timer's 5 %.
+    Timer2->setTimerType(Qt::PreciseTimer);
+    Timer3->setTimerType(Qt::PreciseTimer);
 }
 
 void TForm1::CreateStatusPanels() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/dialog_seam.h"
 #include "app/log_file.h"
@@ -17,6 +18,9 @@
 #include "fpga/identity.h"
 #include "fpga/upload.h"
 #include "protocol/exchange.h"
+#include "tester/read_operation.h"
+#include "tester/result_file.h"
+#include "tester/result_format.h"
 
 class QCloseEvent;
 class QLabel;
@@ -73,7 +77,6 @@ public:
     void LoadSettings();
     void SaveSettings();
     void ShowDeviceInfo();
-    void EnableTesterControls(bool enabled);
     void SetupPacketFramer();
     void ClosePortAtEnd();
 
@@ -89,8 +92,6 @@ public:
     void Timer1Timer();
     // Button1..3 and the tab-stop of the tester and parameter pages.
     void EnableLoadControls(bool enabled);
-    // Ends a tester operation: flags and repetition timers cleared, tester tab enabled.
-    void StopTesterOperation();
 
     // The exchange state, owned by the exchange.
     bool ReplyExpected() const { return exchange_.ReplyExpected(); }
@@ -114,6 +115,42 @@ public:
     void Button2Click();
     // Status-bar panel 4: the position in decimal, empty for 0.
     void ShowUploadPosition(quint16 value);
+
+    // --- tester tab (form1_tester*.cpp) ---
+    // "С&читать данные".
+    void Button7Click();
+    // "Ст&оп": ends a repeated operation (a single one ends with its reply).
+    void Button9Click();
+    // The repetition of a coil or register operation, and the next RAM/ROM chunk.
+    void Timer2Timer();
+    void Timer3Timer();
+    // Takes the tester's controls into its state; false (and nothing changed but the status)
+    // when a decimal field holds no number.
+    bool CaptureTesterSettings();
+    // Ends any tester operation: flags and timers cleared, result file closed, tab enabled.
+    void StopTesterOperation();
+    // Finishes and closes the result file of a read; a failure is logged.
+    void CloseResultFile();
+    // The tester tab's groups and PBTest; enabling also shows the tester state again.
+    void EnableTesterControls(bool enabled);
+    void ShowTesterState();
+    // The address type, the base switches of MEdit1..MEdit4, and the dependent check boxes.
+    void RadioGroup1Click();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void ComboBox4Change();
+    void ComboBox6Change();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void CheckBox5Click();
+    // The result file, the input file, the viewing program, and the two viewers.
+    void Button5Click();
+    void Button6Click();
+    void Button12Click();
+    void Button10Click();
+    void Button11Click();
+    bool ResultFileOpen() const { return ResultFile.IsOpen(); }
 
     // --- serial port and its lists (form1_port.cpp) ---
     // "При&менить": the six lists into the port inside one bracket, then SaveSettings.
@@ -163,8 +200,9 @@ public:
     torvel::ConfigImageBytes ConfigImage{};
     quint16 ConfigImageLength = 0;
 
-    // --- tester values ---
+    // --- tester ---
     quint16 TesterAddress = 0;
+    torvel::TResultFile ResultFile;
 
     // --- settings kept in "TORVEL.INI" ---
     int FpgaType = 0;
@@ -218,8 +256,26 @@ private:
     void UploadReply();
     void UploadFailed(torvel::ExchangeOutcome outcome);
     void CompleteUpload();
+    void ConnectTesterControls();
     void TesterReply(const torvel::DecodedReply& reply);
     void TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply);
+    void ReadReply(const torvel::DecodedReply& reply);
+    // A read that the board's address map refuses.
+    void RefuseTesterAddress();
+    // A tester operation that ends before it starts: the status says the operator erred.
+    void RefuseTesterStart(const QString& event);
+    int SelectedAddressType() const;
+    void SelectAddressType(int type);
+    void ApplyAddressMaxLength();
+    void ApplyDependentEnabling();
+    void ColourValueFields(bool enabled);
+    void ColourValueField(QWidget& field, bool enabled);
+    // A read that ends with its reply or its last repetition: the status stays on screen.
+    void EndTesterOperation();
+    bool OpenResultFile(const QString& header);
+    void WriteResultValue(const torvel::TResultValue& value);
+    void ViewTesterFile(const QString& path);
+    torvel::TBoardRanges BoardRanges() const;
 
     // What the exchange needs of its owner (form1_exchange.cpp).
     torvel::WriteResult WriteRequestLine(const QString& line) override;
@@ -239,6 +295,14 @@ private:
     torvel::TExchangeOperation tester_;
     // An identification reply has been decoded; until then the map and sizes show "нет данных".
     bool deviceIdentified_ = false;
+    // The tester operation under way and what it shows.
+    enum class TesterOperation { None, Read };
+    TesterOperation testerOperation_ = TesterOperation::None;
+    torvel::TTesterRead read_;
+    std::optional<torvel::TResultLayout> resultLayout_;
+    qint64 enteredAddress_ = 0;  // the address field's full value, checked against the map
+    quint16 readValue_ = 0;
+    quint16 writeValue_ = 0;
     torvel::TerminationSignals* terminationSignals_ = nullptr;
     bool endSequenceDone_ = false;
 };

@@ -26,6 +26,8 @@ void TForm1::CreatePort() {
     // The port has closed itself already; the request in flight, if any, ends here.
     ComPort1->OnLinkLost = [this](torvel::TCustomComPort&, const QString& message) {
         exchange_.DeviceLost(message);
+        // A tester operation between two of its requests hears of the loss here.
+        if (TesterActive) TesterFailed(torvel::ExchangeOutcome::eoDeviceLost, {});
     };
     ComPort1->OnEventError = [this](torvel::TCustomComPort&, const QString& message) {
         exchange_.EventError(message);

@@ -1,42 +1,229 @@
-// TForm1: the tester tab. Its requests go out through SendTesterRequest; every way one of
-// them fails ends the tester operation through TesterFailed.
+// TForm1: the tester tab's controls, and the one routine that ends every tester operation.
+// The read lives in form1_tester_read.cpp, the files in form1_tester_files.cpp.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include "app/form1.h"
+#include "app/multi_base_edit.h"
+#include "tester/address_rules.h"
 #include "ui_form1.h"
 
-void TForm1::TesterReply(const torvel::DecodedReply&) {
-    // The read, write and interrupt-wait steppers take their replies here once they land.
+namespace {
+
+// The switch beside a value field: item 0 "h", item 1 "d".
+int SwitchItem(const QComboBox& box) {
+    return box.currentIndex();
 }
 
-void TForm1::TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply) {
-    StopTesterOperation();
-    const torvel::OutcomeRule rule = torvel::OutcomeText(outcome, reply.exceptionCode);
-    // A refused or garbled reply says so beside the tester's buttons.
-    if (outcome == torvel::ExchangeOutcome::eoException ||
-        outcome == torvel::ExchangeOutcome::eoBadLrc ||
-        outcome == torvel::ExchangeOutcome::eoBadFrame)
-        ui->StatusTest->setText(rule.tag);
+void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
+    for (QWidget* control : controls) control->setEnabled(enabled);
 }
 
-void TForm1::StopTesterOperation() {
-    TesterActive = false;
-    IrqStopRequested = false;
-    IrqArmed = false;
-    Timer2->stop();
-    Timer3->stop();
-    ui->PBTest->setValue(0);
-    EnableTesterControls(true);
-    ui->StatusTest->clear();
+// A value field's background: the window colour when enabled, the button face when not.
+void ColourField(QWidget& field, bool enabled) {
+    QPalette palette = field.palette();
+    const QPalette system = QApplication::palette();
+    const QColor colour = system.color(enabled ? QPalette::Base : QPalette::Button);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, colour);
+    field.setPalette(palette);
+}
+
+}  // namespace
+
+void TForm1::ConnectTesterControls() {
+    connect(ui->Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(ui->Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(ui->Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(ui->Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+    connect(ui->Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(ui->Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    for (QRadioButton* button :
+         {ui->RadioGroup1Button0, ui->RadioGroup1Button1, ui->RadioGroup1Button2})
+        connect(button, &QRadioButton::clicked, this, &TForm1::RadioGroup1Click);
+    // Only a choice of the user switches a base; the program's own selection does not.
+    connect(ui->ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Change);
+    connect(ui->ComboBox3, &QComboBox::activated, this, &TForm1::ComboBox3Change);
+    connect(ui->ComboBox4, &QComboBox::activated, this, &TForm1::ComboBox4Change);
+    connect(ui->ComboBox6, &QComboBox::activated, this, &TForm1::ComboBox6Change);
+    connect(ui->CheckBox2, &QCheckBox::clicked, this, &TForm1::CheckBox2Click);
+    connect(ui->CheckBox3, &QCheckBox::clicked, this, &TForm1::CheckBox3Click);
+    connect(ui->CheckBox4, &QCheckBox::clicked, this, &TForm1::CheckBox4Click);
+    connect(ui->CheckBox5, &QCheckBox::clicked, this, &TForm1::CheckBox5Click);
+}
+
+int TForm1::SelectedAddressType() const {
+    if (ui->RadioGroup1Button1->isChecked()) return torvel::atRegister;
+    if (ui->RadioGroup1Button2->isChecked()) return torvel::atPage;
+    return torvel::atCoil;
+}
+
+void TForm1::SelectAddressType(int type) {
+    QRadioButton* buttons[] = {ui->RadioGroup1Button0, ui->RadioGroup1Button1,
+                               ui->RadioGroup1Button2};
+    buttons[type >= 0 && type <= 2 ? type : 0]->setChecked(true);
+}
+
+void TForm1::ApplyAddressMaxLength() {
+    if (ui->ComboBox2->currentIndex() < 0) ui->ComboBox2->setCurrentIndex(0);
+    const auto type = static_cast<torvel::TAddrType>(SelectedAddressType());
+    const torvel::TBase base = torvel::BaseOfSwitchItem(SwitchItem(*ui->ComboBox2));
+    ui->MEdit1->setMaxLength(torvel::AddressMaxLength(type, base));
+    ui->MEdit1->update();
+}
+
+void TForm1::RadioGroup1Click() {
+    ui->MEdit1->SetValue(0);
+    ApplyAddressMaxLength();
+}
+
+void TForm1::ComboBox2Change() {
+    if (ui->ComboBox2->currentIndex() < 0) ui->ComboBox2->setCurrentIndex(0);
+    ui->MEdit1->SetBase(torvel::BaseOfSwitchItem(SwitchItem(*ui->ComboBox2)));
+    ApplyAddressMaxLength();
+}
+
+// The switches of the one-byte value fields: the base first, then the room it needs.
+static void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
+    const int item = SwitchItem(box);
+    if (item < 0) {
+        field.SetBase(torvel::bHEX);
+        return;
+    }
+    const torvel::TBase base = torvel::BaseOfSwitchItem(item);
+    field.SetBase(base);
+    field.setMaxLength(torvel::ValueFieldMaxLength(base));
+}
+
+void TForm1::ComboBox3Change() {
+    SwitchValueField(*ui->MEdit2, *ui->ComboBox3);
+}
+
+void TForm1::ComboBox4Change() {
+    SwitchValueField(*ui->MEdit3, *ui->ComboBox4);
+}
+
+void TForm1::ComboBox6Change() {
+    SwitchValueField(*ui->MEdit4, *ui->ComboBox6);
+}
+
+void TForm1::CheckBox2Click() {
+    AutoRepeat = ui->CheckBox2->isChecked();
+    SetEnabled({ui->SpinEdit1, ui->SpinEdit4, ui->LabelDelay1, ui->LabelDelay2}, AutoRepeat);
+}
+
+void TForm1::CheckBox3Click() {
+    IrqReadReg = ui->CheckBox3->isChecked();
+    SetEnabled({ui->MEdit4, ui->ComboBox6, ui->SpinEdit7, ui->LabelIrqAddress,
+                ui->LabelIrqFormat, ui->LabelIrqCount},
+               IrqReadReg);
+}
+
+void TForm1::CheckBox4Click() {
+    ReadToFile = ui->CheckBox4->isChecked();
+    SetEnabled({ui->Edit2, ui->Button5, ui->Button10}, ReadToFile);
+}
+
+void TForm1::CheckBox5Click() {
+    WriteFromFile = ui->CheckBox5->isChecked();
+    SetEnabled({ui->Edit3, ui->Button6, ui->Button11}, WriteFromFile);
+}
+
+void TForm1::ColourValueField(QWidget& field, bool enabled) {
+    ColourField(field, enabled);
+}
+
+void TForm1::ColourValueFields(bool enabled) {
+    for (QWidget* field : std::initializer_list<QWidget*>{
+             ui->MEdit1, ui->SpinEdit1, ui->SpinEdit4, ui->ComboBox2, ui->MEdit2, ui->Edit2,
+             ui->ComboBox3, ui->MEdit3, ui->Edit3, ui->ComboBox4, ui->MEdit4, ui->SpinEdit6,
+             ui->SpinEdit7, ui->ComboBox5, ui->ComboBox6})
+        ColourField(*field, enabled);
 }
 
 void TForm1::EnableTesterControls(bool enabled) {
     for (QGroupBox* group : {ui->GroupBox3, ui->GroupBox4, ui->GroupBox5, ui->GroupBox9})
         group->setEnabled(enabled);
+    ColourValueFields(enabled);
     ui->PBTest->setEnabled(enabled);
-    // The tester puts its state back into the fields here once it lands (ShowTesterState).
-    if (enabled) StatusPanel(3)->clear();
+    if (!enabled) return;
+    ShowTesterState();
+    StatusPanel(3)->clear();
+}
+
+void TForm1::ShowTesterState() {
+    ui->MEdit1->SetValue(TesterAddress);
+    SelectAddressType(AddrType);
+    ApplyAddressMaxLength();
+    ui->MEdit2->SetValue(readValue_);
+    ui->MEdit3->SetValue(writeValue_);
+    ui->Edit2->setText(QFileInfo(ResultFileName).fileName());
+    ui->Edit3->setText(QFileInfo(InputFileName).fileName());
+    ui->Edit4->setText(EditorName);
+    for (QComboBox* box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4}) box->setCurrentIndex(0);
+    for (TMultiBaseEdit* field : {ui->MEdit1, ui->MEdit2, ui->MEdit3}) field->SetBase(torvel::bHEX);
+    ui->CheckBox2->setChecked(AutoRepeat);
+    ui->CheckBox4->setChecked(ReadToFile);
+    ui->CheckBox5->setChecked(WriteFromFile);
+    ui->SpinEdit1->setValue(Stepcount);
+    ui->SpinEdit4->setValue(DelayRepeat);
+    CheckBox2Click();
+    CheckBox4Click();
+    CheckBox5Click();
+    ui->ComboBox5->setCurrentIndex(IrqNumber % 2);
+    ui->ComboBox6->setCurrentIndex(0);
+    ui->SpinEdit6->setValue(IrqRepeatCount);
+    ui->SpinEdit7->setValue(IrqRegCount);
+    ui->CheckBox3->setChecked(IrqReadReg);
+    CheckBox3Click();
+    ui->MEdit4->SetBase(torvel::bHEX);
+    ui->MEdit4->SetValue(IrqReturnAddr);
+}
+
+void TForm1::TesterReply(const torvel::DecodedReply& reply) {
+    switch (testerOperation_) {
+        case TesterOperation::Read:
+            ReadReply(reply);
+            return;
+        case TesterOperation::None:
+            // Nothing of the tester's is under way: the reply changes nothing.
+            return;
+    }
+}
+
+void TForm1::TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply) {
+    StopTesterOperation();
+    // A refused or garbled reply says so beside the tester's buttons.
+    if (outcome == torvel::ExchangeOutcome::eoException ||
+        outcome == torvel::ExchangeOutcome::eoBadLrc ||
+        outcome == torvel::ExchangeOutcome::eoBadFrame)
+        ui->StatusTest->setText(torvel::OutcomeText(outcome, reply.exceptionCode).tag);
+}
+
+void TForm1::StopTesterOperation() {
+    // A reply still on its way answers nothing any more.
+    exchange_.Withdraw(tester_);
+    Upload.UploadStarted = false;
+    TesterActive = false;
+    IrqStopRequested = false;
+    IrqArmed = false;
+    testerOperation_ = TesterOperation::None;
+    Timer2->stop();
+    Timer3->stop();
+    ui->PBTest->setValue(0);
+    CloseResultFile();
+    EnableTesterControls(true);
+    ui->StatusTest->clear();
 }

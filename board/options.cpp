@@ -119,7 +119,7 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { return ParseInRange(v, 0, 1'000'000, o.faults.badLrcEvery); }},
         {"exception-every", "N", "fault: refuse every Nth request with exception 4",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 1'000'000, o.faults.exceptionEvery); }},
-        {"wrong-function-every", "N", "fault: every Nth reply carries the request's function code plus one",
+        {"wrong-function-every", "N", "fault: every Nth reply carries the request's function code\nplus one",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 1'000'000, o.faults.wrongFunctionEvery); }},
         {"short-reply-every", "N", "fault: every Nth reply is only \":\", the short-reply text and CR LF",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 1'000'000, o.faults.shortReplyEvery); }},
@@ -210,7 +210,10 @@ QString BoardUsage() {
         QString head = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.value) head += QLatin1Char(' ') + QLatin1String(option.value);
         const QStringList lines = QString::fromUtf8(option.help).split(QLatin1Char('\n'));
-        text += head.leftJustified(26) + lines[0] + QLatin1Char('\n');
+        // A name too long for its column puts its help on the lines below.
+        if (head.size() >= 26) text += head + QLatin1Char('\n');
+        text += (head.size() >= 26 ? QString(26, QLatin1Char(' ')) : head.leftJustified(26)) +
+                lines[0] + QLatin1Char('\n');
         for (qsizetype i = 1; i < lines.size(); ++i)
             text += QString(26, QLatin1Char(' ')) + lines[i] + QLatin1Char('\n');
     }

@@ -64,6 +64,10 @@ void TExchange::Tick() {
     if (ticks_ > timeoutTicks_) Finish(ExchangeOutcome::eoTimeout);
 }
 
+void TExchange::Withdraw(const TExchangeOperation& operation) {
+    if (operation_ == &operation) Finish(ExchangeOutcome::eoWithdrawn);
+}
+
 void TExchange::DeviceLost(const QString& message) {
     Finish(ExchangeOutcome::eoDeviceLost, {}, message);
 }
@@ -79,7 +83,7 @@ void TExchange::Finish(ExchangeOutcome outcome, const DecodedReply& reply,
     ++serial_;
     host_.RunReplyTimer(false);
     host_.ExchangeEnded(outcome, reply, detail);
-    if (!operation) return;
+    if (!operation || outcome == ExchangeOutcome::eoWithdrawn) return;
     // The reply handler may send the next request; the exchange is idle again by now.
     if (outcome == ExchangeOutcome::eoReply) {
         if (operation->OnReply) operation->OnReply(reply);

@@ -63,6 +63,9 @@ public:
     void Packet(const QString& packet);
     // One tick of the reply timer.
     void Tick();
+    // Gives up the request in flight when `operation` sent it (a stopped repetition): the
+    // operation is not told, and its reply, should it come, is leftover data.
+    void Withdraw(const TExchangeOperation& operation);
     // The port lost its device, or failed while waiting for line events.
     void DeviceLost(const QString& message);
     void EventError(const QString& message);

@@ -45,6 +45,7 @@ OutcomeRule OutcomeText(ExchangeOutcome outcome, int exceptionCode) {
         {eoWriteFailed,  orkLinkError, u"",                             u"",             false},
         {eoDeviceLost,   orkLinkError, u"",                             u"",             true},
         {eoEventError,   orkLinkError, u"",                             u"",             false},
+        {eoWithdrawn,    orkNone,      u"",                             u"",             false},
     };
     // clang-format on
     for (const Row& row : kRows) {

@@ -17,6 +17,7 @@ enum class ExchangeOutcome {
     eoWriteTimeout,  // the line did not take the request in time (flow control holds it)
     eoDeviceLost,    // the device vanished
     eoEventError,    // the port failed while waiting for line events
+    eoWithdrawn,     // the operation that sent the request gave it up; its reply is leftover
 };
 
 // How the window reports an outcome.
