@@ -35,7 +35,7 @@ class TComComboBox;
 class TComDataPacket;
 class TComPort;
 class TerminationSignals;
-}
+}  // namespace torvel
 
 class TForm1 : public QMainWindow, private torvel::TExchangeHost {
     Q_OBJECT

@@ -40,8 +40,7 @@ void TForm1::CreateOperations() {
         UploadFailed(outcome);
     };
     tester_.OnReply = [this](const torvel::DecodedReply& reply) { TesterReply(reply); };
-    tester_.OnFailure = [this](torvel::ExchangeOutcome outcome,
-                               const torvel::DecodedReply& reply) {
+    tester_.OnFailure = [this](torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply) {
         TesterFailed(outcome, reply);
     };
 }
@@ -55,8 +54,8 @@ void TForm1::Button3Click() {
     if (!OpenPortForCommand()) return;
     LogEvent(QStringLiteral("Подключение устройства..."));
     Upload.UploadStarted = false;
-    SendRequest(identification_, static_cast<std::uint8_t>(SlaveAddress),
-                torvel::fnReportSlaveId, torvel::IdentifyData());
+    SendRequest(identification_, static_cast<std::uint8_t>(SlaveAddress), torvel::fnReportSlaveId,
+                torvel::IdentifyData());
 }
 
 void TForm1::IdentificationReply(const QString& payload) {

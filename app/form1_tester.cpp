@@ -28,14 +28,16 @@ void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
     for (QWidget* control : controls) control->setEnabled(enabled);
 }
 
-// A value field's background: the window colour when enabled, the button face when not.
-void ColourField(QWidget& field, bool enabled) {
-    QPalette palette = field.palette();
-    const QPalette system = QApplication::palette();
-    const QColor colour = system.color(enabled ? QPalette::Base : QPalette::Button);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Base, colour);
-    field.setPalette(palette);
+// The switches of the one-byte value fields: the base first, then the room it needs.
+void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
+    const int item = SwitchItem(box);
+    if (item < 0) {
+        field.SetBase(torvel::bHEX);
+        return;
+    }
+    const torvel::TBase base = torvel::BaseOfSwitchItem(item);
+    field.SetBase(base);
+    field.setMaxLength(torvel::ValueFieldMaxLength(base));
 }
 
 }  // namespace
@@ -95,18 +97,6 @@ void TForm1::ComboBox2Change() {
     ApplyAddressMaxLength();
 }
 
-// The switches of the one-byte value fields: the base first, then the room it needs.
-static void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
-    const int item = SwitchItem(box);
-    if (item < 0) {
-        field.SetBase(torvel::bHEX);
-        return;
-    }
-    const torvel::TBase base = torvel::BaseOfSwitchItem(item);
-    field.SetBase(base);
-    field.setMaxLength(torvel::ValueFieldMaxLength(base));
-}
-
 void TForm1::ComboBox3Change() {
     SwitchValueField(*ui->MEdit2, *ui->ComboBox3);
 }
@@ -126,8 +116,8 @@ void TForm1::CheckBox2Click() {
 
 void TForm1::CheckBox3Click() {
     IrqReadReg = ui->CheckBox3->isChecked();
-    SetEnabled({ui->MEdit4, ui->ComboBox6, ui->SpinEdit7, ui->LabelIrqAddress,
-                ui->LabelIrqFormat, ui->LabelIrqCount},
+    SetEnabled({ui->MEdit4, ui->ComboBox6, ui->SpinEdit7, ui->LabelIrqAddress, ui->LabelIrqFormat,
+                ui->LabelIrqCount},
                IrqReadReg);
 }
 
@@ -142,7 +132,13 @@ void TForm1::CheckBox5Click() {
 }
 
 void TForm1::ColourValueField(QWidget& field, bool enabled) {
-    ColourField(field, enabled);
+    // The window colour when enabled, the button face when not, whatever the widget's state.
+    QPalette palette = field.palette();
+    const QColor colour =
+        QApplication::palette().color(enabled ? QPalette::Base : QPalette::Button);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, colour);
+    field.setPalette(palette);
 }
 
 void TForm1::ColourValueFields(bool enabled) {
@@ -150,7 +146,7 @@ void TForm1::ColourValueFields(bool enabled) {
              ui->MEdit1, ui->SpinEdit1, ui->SpinEdit4, ui->ComboBox2, ui->MEdit2, ui->Edit2,
              ui->ComboBox3, ui->MEdit3, ui->Edit3, ui->ComboBox4, ui->MEdit4, ui->SpinEdit6,
              ui->SpinEdit7, ui->ComboBox5, ui->ComboBox6})
-        ColourField(*field, enabled);
+        ColourValueField(*field, enabled);
 }
 
 void TForm1::EnableTesterControls(bool enabled) {

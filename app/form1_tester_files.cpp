@@ -10,8 +10,7 @@
 namespace {
 
 const QString kDataFileTitle = QStringLiteral("Открыть файл данных Тестера");
-const QString kDataFileFilter =
-    QStringLiteral("Текстовые файлы (*.txt)|*.txt|Все файлы (*.*)|*.*");
+const QString kDataFileFilter = QStringLiteral("Текстовые файлы (*.txt)|*.txt|Все файлы (*.*)|*.*");
 const QString kDataFileExtension = QStringLiteral("*.txt");
 
 }  // namespace
@@ -55,8 +54,8 @@ void TForm1::Button6Click() {
 
 void TForm1::Button12Click() {
     // Programs carry no extension here: every file is offered and a typed name kept as it is.
-    const QString path = dialogs_.AskOpenFileName(QString(), QStringLiteral("Программы (*)|*"),
-                                                  EditorName);
+    const QString path =
+        dialogs_.AskOpenFileName(QString(), QStringLiteral("Программы (*)|*"), EditorName);
     if (path.isEmpty()) return;
     EditorName = path;
     ui->Edit4->setText(path);

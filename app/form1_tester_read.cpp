@@ -27,9 +27,9 @@ bool TForm1::CaptureTesterSettings() {
     const std::optional<qint32> address = ui->MEdit1->GetValue();
     const std::optional<qint32> value = ui->MEdit3->GetValue();
     if (!address || !value) {
-        RefuseTesterStart(QStringLiteral("Поле \"%1\" не содержит числа")
-                              .arg(!address ? QStringLiteral("Адрес")
-                                            : QStringLiteral("Значение")));
+        RefuseTesterStart(
+            QStringLiteral("Поле \"%1\" не содержит числа")
+                .arg(!address ? QStringLiteral("Адрес") : QStringLiteral("Значение")));
         return false;
     }
     ui->StatusTest->clear();
@@ -65,9 +65,9 @@ void TForm1::Button7Click() {
         RefuseTesterStart(QStringLiteral("Не указано имя файла для записи результатов чтения"));
         return;
     }
-    if (ReadToFile && !OpenResultFile(torvel::ReadHeader(torvel::NowText(), TesterAddress,
-                                                         AutoRepeat, Stepcount,
-                                                         OutputFormat == 1))) {
+    if (ReadToFile &&
+        !OpenResultFile(torvel::ReadHeader(torvel::NowText(), TesterAddress, AutoRepeat, Stepcount,
+                                           OutputFormat == 1))) {
         LogEvent(QStringLiteral("Ошибка при открытии файла ") + ResultFileName, kTesterTag);
         StatusPanel(3)->clear();
         return;

@@ -15,8 +15,7 @@ QString ExecutableOf(const QString& editorName) {
     if (editorName.isEmpty()) return {};
     if (editorName.contains(u'/')) {
         const QFileInfo program(editorName);
-        return program.isFile() && program.isExecutable() ? program.absoluteFilePath()
-                                                          : QString();
+        return program.isFile() && program.isExecutable() ? program.absoluteFilePath() : QString();
     }
     return QStandardPaths::findExecutable(editorName);
 }

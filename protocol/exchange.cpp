@@ -76,8 +76,7 @@ void TExchange::EventError(const QString& message) {
     Finish(ExchangeOutcome::eoEventError, {}, message);
 }
 
-void TExchange::Finish(ExchangeOutcome outcome, const DecodedReply& reply,
-                       const QString& detail) {
+void TExchange::Finish(ExchangeOutcome outcome, const DecodedReply& reply, const QString& detail) {
     const TExchangeOperation* operation = operation_;
     operation_ = nullptr;
     ++serial_;

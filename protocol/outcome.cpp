@@ -51,8 +51,7 @@ OutcomeRule OutcomeText(ExchangeOutcome outcome, int exceptionCode) {
     for (const Row& row : kRows) {
         if (row.outcome != outcome) continue;
         // An exception is tagged with the text of its code.
-        const QString tag =
-            row.tag ? QString::fromUtf16(row.tag) : ExceptionMessage(exceptionCode);
+        const QString tag = row.tag ? QString::fromUtf16(row.tag) : ExceptionMessage(exceptionCode);
         return {row.report, QString::fromUtf16(row.message), tag, row.deviceSilent};
     }
     return {};

@@ -1,8 +1,8 @@
 // The tester's read end to end: coils, registers and RAM/ROM read from torvel-board, once and
 // repeated, into the result field and the result file, and every way a read can end early.
+#include <sys/stat.h>
 #include <QProgressBar>
 #include <QTimer>
-#include <sys/stat.h>
 
 #include "tester_window.h"
 
@@ -20,7 +20,8 @@ TEST_F(TesterWindow, SingleRegisterReadShowsItsLowByte) {
     EXPECT_EQ(RequestData(QStringLiteral("03")), QStringList{QStringLiteral("003F0001")});
     EXPECT_EQ(Control<TMultiBaseEdit>("MEdit2")->text(), QStringLiteral("3F"));
     EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("OK"));
-    EXPECT_EQ(Events().constLast(), QStringLiteral("[ТЕСТЕР] Чтение данных из устройства по адресу 0003F"));
+    EXPECT_EQ(Events().constLast(),
+              QStringLiteral("[ТЕСТЕР] Чтение данных из устройства по адресу 0003F"));
     EXPECT_TRUE(TesterControlsEnabled());
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
 }
@@ -72,8 +73,9 @@ TEST_P(PageReadLayout, ChunksTheRunAndWritesEveryValueUnderItsAddress) {
     EXPECT_EQ(RequestData(QStringLiteral("14")),
               (QStringList{QStringLiteral("070600000100000A"), QStringLiteral("07060000010A000A"),
                            QStringLiteral("0706000001140005")}));
-    const QString header = QStringLiteral("// [T] Результаты чтения по адресу 00100h\r\n"
-                                          "// с повтором 25 раз, формат ") +
+    const QString header = QStringLiteral(
+                               "// [T] Результаты чтения по адресу 00100h\r\n"
+                               "// с повтором 25 раз, формат ") +
                            (c.decimal ? QStringLiteral("DEC\r\n") : QStringLiteral("HEX\r\n"));
     EXPECT_EQ(ResultText(file),
               (c.append ? QStringLiteral("old\r\n") : QString()) + header + c.expected);
@@ -126,9 +128,8 @@ TEST_F(TesterWindow, AddressMapBoundsAreInclusiveAndOnePastIsRefused) {
 }
 
 TEST_F(TesterWindow, RamRunsThatCannotBeCarriedAreRefusedBeforeAnythingIsSent) {
-    ASSERT_NO_FATAL_FAILURE(ConnectTester(
-        {QStringLiteral("--page-size"), QStringLiteral("65535"), QStringLiteral("--pages"),
-         QStringLiteral("1")}));
+    ASSERT_NO_FATAL_FAILURE(ConnectTester({QStringLiteral("--page-size"), QStringLiteral("65535"),
+                                           QStringLiteral("--pages"), QStringLiteral("1")}));
     const qsizetype before = BoardRequests().size();
     Address(2, 0xFFF0);
     Repeat(17);  // would pass FFFFh and wrap to 0
@@ -163,10 +164,10 @@ TEST_F(TesterWindow, StopEndsARepeatedReadAtOnce) {
 
 struct EarlyEndCase {
     const char* name;
-    QStringList faults;   // the second read request (request 3) goes wrong
-    QString event;        // the last event
-    QString status;       // StatusTest afterwards
-    bool tick = false;    // a time-out: the test ticks Timer1
+    QStringList faults;  // the second read request (request 3) goes wrong
+    QString event;       // the last event
+    QString status;      // StatusTest afterwards
+    bool tick = false;   // a time-out: the test ticks Timer1
 };
 
 class ReadEndingEarly : public TesterWindow, public ::testing::WithParamInterface<EarlyEndCase> {};
@@ -239,7 +240,8 @@ TEST_F(TesterWindow, ReadsThatCannotStartSendNothingAndSaySo) {
     // A result file without a name, then one that is no regular file.
     ToFile(QString());
     Control<QPushButton>("Button7")->click();
-    EXPECT_EQ(Events().constLast(), QStringLiteral("Не указано имя файла для записи результатов чтения"));
+    EXPECT_EQ(Events().constLast(),
+              QStringLiteral("Не указано имя файла для записи результатов чтения"));
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
     const QString fifo = PathOf(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);

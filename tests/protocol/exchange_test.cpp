@@ -27,7 +27,8 @@ public:
         return nextWrite;
     }
     void RunReplyTimer(bool run) override { timerRunning = run; }
-    void ExchangeEnded(ExchangeOutcome outcome, const DecodedReply&, const QString& detail) override {
+    void ExchangeEnded(ExchangeOutcome outcome, const DecodedReply&,
+                       const QString& detail) override {
         ended.append(outcome);
         details.append(detail);
     }

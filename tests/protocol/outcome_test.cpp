@@ -64,7 +64,8 @@ TEST(OutcomeText, GivesEachEndItsOwnReport) {
         EXPECT_EQ(rule.report, orkEvent);
         return rule.tag + u' ' + rule.message;
     };
-    EXPECT_EQ(event(eoException, 2), QStringLiteral("НЕВЕРНЫЙ АДРЕС Ошибка при обмене с устройством"));
+    EXPECT_EQ(event(eoException, 2),
+              QStringLiteral("НЕВЕРНЫЙ АДРЕС Ошибка при обмене с устройством"));
     EXPECT_EQ(event(eoException, 9), QStringLiteral(" Ошибка при обмене с устройством"));
     EXPECT_EQ(event(eoBadLrc), QStringLiteral("Ошибка CRC Ошибка при обмене с устройством"));
     EXPECT_EQ(event(eoBadFrame), QStringLiteral("Ошибка кадра Ошибка при обмене с устройством"));
@@ -76,8 +77,8 @@ TEST(OutcomeText, GivesEachEndItsOwnReport) {
     // Only an end that leaves the line silent makes the load command connect again.
     for (ExchangeOutcome outcome : {eoTimeout, eoWriteTimeout, eoDeviceLost})
         EXPECT_TRUE(OutcomeText(outcome).deviceSilent);
-    for (ExchangeOutcome outcome : {eoReply, eoException, eoBadLrc, eoBadFrame, eoWriteFailed,
-                                    eoEventError})
+    for (ExchangeOutcome outcome :
+         {eoReply, eoException, eoBadLrc, eoBadFrame, eoWriteFailed, eoEventError})
         EXPECT_FALSE(OutcomeText(outcome).deviceSilent);
 }
 
