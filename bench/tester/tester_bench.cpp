@@ -20,7 +20,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
@@ -62,7 +61,9 @@ struct Figures {
     double totalMs = 0;
     int requests = 0;
     qint64 wireCharacters = 0;
-    std::vector<Clock::time_point> writes;
+    // The first and the last request: the run's own memory must not grow with its length.
+    Clock::time_point firstWrite{};
+    Clock::time_point lastWrite{};
     int sentOverPendingReply = 0;
     double longestGuiGapMs = 0;
     double longestBusyMs = 0;
@@ -108,7 +109,8 @@ Figures Measure(const Run& run) {
     int replies = 0;
     torvel::TComLink line;
     line.OnTxBuf = [&](torvel::TCustomComPort&, const QByteArray& bytes) {
-        figures.writes.push_back(Clock::now());
+        figures.lastWrite = Clock::now();
+        if (figures.requests == 0) figures.firstWrite = figures.lastWrite;
         if (figures.requests > replies) ++figures.sentOverPendingReply;
         ++figures.requests;
         figures.wireCharacters += bytes.size();
@@ -155,9 +157,8 @@ Figures Measure(const Run& run) {
 void Print(const Run& run, const Figures& f, unsigned baud) {
     std::printf("%s: %s, %d requests, %.1f ms\n", run.name,
                 f.completed ? "completed" : "NOT COMPLETED", f.requests, f.totalMs);
-    if (f.writes.size() > 1) {
-        const double mean =
-            Millis(f.writes.back() - f.writes.front()) / static_cast<double>(f.writes.size() - 1);
+    if (f.requests > 1) {
+        const double mean = Millis(f.lastWrite - f.firstWrite) / (f.requests - 1);
         std::printf("  mean period between requests %.3f ms (delay %d ms: %+.2f %%)\n", mean,
                     run.delayMs, run.delayMs ? 100.0 * (mean - run.delayMs) / run.delayMs : 0.0);
     }
