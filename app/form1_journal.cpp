@@ -6,6 +6,7 @@
 #include "app/fo_log.h"
 #include "app/form1.h"
 #include "common/datetime.h"
+#include "common/regular_file.h"
 #include "ui_form1.h"
 
 namespace {
@@ -47,6 +48,8 @@ void TForm1::LogEvent(const QString& text, const QString& tag) {
 }
 
 void TForm1::OpenJournal() {
+    // Also true for a FIFO or a device, which the load then refuses; a link to nothing is
+    // missing, and creating the journal through it fails.
     if (QFileInfo::exists(kJournalFileName)) {
         JournalEnabled = true;
         if (!Log1.LoadJournal(kJournalFileName)) {
@@ -55,13 +58,11 @@ void TForm1::OpenJournal() {
         }
         return;
     }
-    QFile file(kJournalFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!torvel::CreateNewFile(kJournalFileName)) {
         dialogs_.ShowError(QStringLiteral("Ошибка при создании журнала TORVEL.LOG"));
         JournalEnabled = false;
         return;
     }
-    file.close();
     JournalEnabled = true;
     LogEvent(QStringLiteral("Создан журнал событий TORVEL.LOG"));
 }

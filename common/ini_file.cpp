@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/cp1251.h"
+#include "common/regular_file.h"
 
 namespace torvel {
 
@@ -38,19 +39,23 @@ IniFile::~IniFile() = default;
 
 bool IniFile::Load(const QString& fileName, QString* error) {
     data_->ini.Reset();
-    QFile file(fileName);
-    if (!file.exists()) return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
+    QFile file;
+    switch (OpenRegularFile(file, fileName, error)) {
+        case RegularFileOpen::Missing:
+            return true;
+        case RegularFileOpen::Refused:
+            return false;
+        case RegularFileOpen::Opened:
+            break;
     }
-    if (file.size() > kMaxFileSize) {
-        if (error) *error = QStringLiteral("File too large");
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
+    // Bounded even if the file grows while it is read.
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         if (error) *error = file.errorString();
+        return false;
+    }
+    if (bytes.size() > kMaxFileSize) {
+        if (error) *error = QStringLiteral("File too large");
         return false;
     }
     if (data_->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0) {
@@ -62,12 +67,14 @@ bool IniFile::Load(const QString& fileName, QString* error) {
 }
 
 bool IniFile::Save(const QString& fileName, QString* error) const {
+    const QString target = SaveTarget(fileName, error);
+    if (target.isEmpty()) return false;
     std::string text;
     if (data_->ini.Save(text) < 0) {
         if (error) *error = QStringLiteral("Out of memory");
         return false;
     }
-    QSaveFile file(fileName);
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||

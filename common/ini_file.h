@@ -15,10 +15,13 @@ public:
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;
 
-    // Replaces the contents with the file's. A missing file reads as an empty one. False
-    // with `error` set when the file exists but cannot be read or is unreasonably large.
+    // Replaces the contents with the file's. A missing file (or a link to nothing) reads as
+    // an empty one. False with `error` set when the file cannot be read, is not a regular
+    // file or is unreasonably large.
     bool Load(const QString& fileName, QString* error = nullptr);
     // Writes beside the target and renames over it, so a failure leaves the old file whole.
+    // A link to a regular file is followed; anything else that is not a regular file, and a
+    // link to nothing, is refused.
     bool Save(const QString& fileName, QString* error = nullptr) const;
 
     bool HasSection(const QString& section) const;

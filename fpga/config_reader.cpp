@@ -1,11 +1,11 @@
 #include "fpga/config_reader.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
 #include "common/cp1251.h"
+#include "common/regular_file.h"
 
 namespace torvel {
 
@@ -81,9 +81,8 @@ std::optional<std::uint8_t> ConfigWordByte(const QString& word) {
 
 ConfigReadResult ReadConfigFile(const QString& path, ConfigImageBytes& image,
                                 std::uint16_t& length) {
-    // A FIFO or a device would block the open or never end; only regular files are read.
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return {};
+    QFile file;
+    if (OpenRegularFile(file, path) != RegularFileOpen::Opened) return {};
     const qint64 fileSize = file.size();
 
     length = 0;
