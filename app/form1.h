@@ -221,6 +221,9 @@ private:
     void WatchTerminationSignals();
     void EndSessionOnSignal();
     void AddMemoLine(const QString& line);
+    // A failure of the journal itself: an error box, or, once a signal ends the session, the
+    // events pane and standard error, since a modal box would keep the process alive.
+    void ReportJournalFailure(const QString& text);
 
     // The connect and load commands open the port themselves; false when it failed (reported).
     bool OpenPortForCommand();
@@ -238,5 +241,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     torvel::DialogSeam dialogs_;
     torvel::TerminationSignals* terminationSignals_ = nullptr;
+    bool startupDone_ = false;
+    bool endingBySignal_ = false;
     bool endSequenceDone_ = false;
 };

@@ -1,6 +1,7 @@
 // TForm1: the events memo and the journal "TORVEL.LOG".
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <cstdio>
 #include <new>
 
 #include "app/fo_log.h"
@@ -43,8 +44,17 @@ void TForm1::LogEvent(const QString& text, const QString& tag) {
         Log1.AppendEntry(now, text, tag);
     } catch (const std::bad_alloc&) {
         JournalEnabled = false;
-        dialogs_.ShowError(QStringLiteral("Ошибка при записи в журнал TORVEL.LOG"));
+        ReportJournalFailure(QStringLiteral("Ошибка при записи в журнал TORVEL.LOG"));
     }
+}
+
+void TForm1::ReportJournalFailure(const QString& text) {
+    if (!endingBySignal_) {
+        dialogs_.ShowError(text);
+        return;
+    }
+    AddMemoLine(EventLine(torvel::NowText(), text, QStringLiteral("ОШИБКА")));
+    std::fprintf(stderr, "torvel: %s\n", qPrintable(text));
 }
 
 void TForm1::OpenJournal() {
@@ -53,13 +63,13 @@ void TForm1::OpenJournal() {
     if (QFileInfo::exists(kJournalFileName)) {
         JournalEnabled = true;
         if (!Log1.LoadJournal(kJournalFileName)) {
-            dialogs_.ShowError(QStringLiteral("Ошибка при чтении журнала TORVEL.LOG"));
+            ReportJournalFailure(QStringLiteral("Ошибка при чтении журнала TORVEL.LOG"));
             JournalEnabled = false;
         }
         return;
     }
     if (!torvel::CreateNewFile(kJournalFileName)) {
-        dialogs_.ShowError(QStringLiteral("Ошибка при создании журнала TORVEL.LOG"));
+        ReportJournalFailure(QStringLiteral("Ошибка при создании журнала TORVEL.LOG"));
         JournalEnabled = false;
         return;
     }
@@ -69,7 +79,7 @@ void TForm1::OpenJournal() {
 
 void TForm1::SaveJournal() {
     if (!Log1.SaveJournal(kJournalFileName))
-        dialogs_.ShowError(QStringLiteral("Ошибка при сохранении журнала TORVEL.LOG"));
+        ReportJournalFailure(QStringLiteral("Ошибка при сохранении журнала TORVEL.LOG"));
 }
 
 void TForm1::ReportConfigError(const QString& message) {
