@@ -81,6 +81,7 @@ void TForm1::FormCloseQuery() {
     SaveSettings();
     LogEvent(QStringLiteral("Конец сеанса"));
     if (JournalEnabled) SaveJournal();
+    journalLock_.Release();
     ClosePortAtEnd();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/dialog_seam.h"
+#include "app/journal_lock.h"
 #include "app/log_file.h"
 #include "fpga/config_reader.h"
 
@@ -221,6 +222,8 @@ private:
     void WatchTerminationSignals();
     void EndSessionOnSignal();
     void AddMemoLine(const QString& line);
+    // False, reported, when another session in this folder owns the journal.
+    bool TakeJournalLock();
     // A failure of the journal itself: an error box, or, once a signal ends the session, the
     // events pane and standard error, since a modal box would keep the process alive.
     void ReportJournalFailure(const QString& text);
@@ -241,6 +244,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     torvel::DialogSeam dialogs_;
     torvel::TerminationSignals* terminationSignals_ = nullptr;
+    torvel::JournalLock journalLock_;
     bool startupDone_ = false;
     bool endingBySignal_ = false;
     bool endSequenceDone_ = false;

@@ -13,6 +13,8 @@
 namespace {
 
 const QString kJournalFileName = QStringLiteral("TORVEL.LOG");
+// Hidden: it is no file of the user's, only what two sessions agree on.
+const QString kJournalLockName = QStringLiteral(".TORVEL.LOG.lock");
 // The memo is emptied whole once it holds more than this many lines, never trimmed by line.
 constexpr int kMemoLineLimit = 1000;
 
@@ -57,7 +59,32 @@ void TForm1::ReportJournalFailure(const QString& text) {
     std::fprintf(stderr, "torvel: %s\n", qPrintable(text));
 }
 
+bool TForm1::TakeJournalLock() {
+    QString reason;
+    QString text;
+    switch (journalLock_.Take(kJournalLockName, &reason)) {
+        case torvel::JournalLock::Result::Taken:
+            return true;
+        case torvel::JournalLock::Result::HeldElsewhere:
+            text = QStringLiteral(
+                "Журнал TORVEL.LOG ведет другой сеанс Torvel в этой папке; "
+                "события этого сеанса в журнал не записываются");
+            break;
+        case torvel::JournalLock::Result::Failed:
+            text = QStringLiteral("Журнал TORVEL.LOG не удалось закрепить за сеансом (") + reason +
+                   QStringLiteral("); события этого сеанса в журнал не записываются");
+            break;
+    }
+    JournalEnabled = false;
+    ReportJournalFailure(text);
+    LogEvent(text, QStringLiteral("ОШИБКА"));
+    return false;
+}
+
 void TForm1::OpenJournal() {
+    // The journal is read at start and written whole at the end: two sessions in one folder
+    // would each overwrite what the other wrote.
+    if (!TakeJournalLock()) return;
     // Also true for a FIFO or a device, which the load then refuses; a link to nothing is
     // missing, and creating the journal through it fails.
     if (QFileInfo::exists(kJournalFileName)) {

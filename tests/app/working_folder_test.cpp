@@ -1,8 +1,11 @@
 // The journal and the settings file in the working folder: whatever stands in their place,
-// a session neither hangs nor harms it.
+// a session neither hangs nor harms it, and two sessions in one folder never lose entries.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
@@ -162,6 +165,55 @@ TEST_F(WorkingFolder, LinksToRegularFilesAreFollowedAndStayLinks) {
     EXPECT_EQ(saved.Entries().front().Title, QStringLiteral("old entry"));
     EXPECT_EQ(saved.Entries().back().Title, QStringLiteral("Конец сеанса"));
     EXPECT_TRUE(ReadFileBytes(settings).contains("Port=ttyUSB7"));
+}
+
+QStringList MemoOf(TForm1& form) {
+    return form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText().split(u'\n');
+}
+
+TEST_F(WorkingFolder, SecondSessionSaysSoAndLeavesTheJournalToTheFirst) {
+    TForm1& first = Form();
+    TForm1 second;
+    EXPECT_TRUE(first.JournalEnabled);
+    EXPECT_FALSE(second.JournalEnabled);
+    ASSERT_EQ(second.Dialogs().shownBoxes().size(), 1);
+    const QString warning = second.Dialogs().shownBoxes().front().Text;
+    EXPECT_TRUE(warning.contains(QStringLiteral("другой сеанс"))) << warning.toStdString();
+    EXPECT_TRUE(MemoOf(second).front().endsWith(QStringLiteral("[ОШИБКА] ") + warning));
+
+    first.LogEvent(QStringLiteral("событие первого сеанса"));
+    second.LogEvent(QStringLiteral("событие второго сеанса"));
+    EXPECT_TRUE(MemoOf(second).last().endsWith(QStringLiteral("событие второго сеанса")));
+    first.close();
+    // The first session has let go of the journal: the next one in the folder takes it.
+    TForm1 third;
+    EXPECT_TRUE(third.JournalEnabled);
+    second.close();
+
+    torvel::TLogFile saved;
+    ASSERT_TRUE(saved.LoadJournal(PathOf(QString::fromLatin1(kJournal))));
+    QStringList titles;
+    for (const torvel::TLogRecord& entry : saved.Entries()) titles.append(entry.Title);
+    EXPECT_TRUE(titles.contains(QStringLiteral("событие первого сеанса")));
+    EXPECT_FALSE(titles.contains(QStringLiteral("событие второго сеанса")));
+    EXPECT_EQ(titles.last(), QStringLiteral("Конец сеанса"));
+}
+
+TEST_F(WorkingFolder, LockOfASessionThatDiedDoesNotBlockTheNext) {
+    // A child takes the lock the way a session does and dies holding it.
+    const QByteArray lockName = QFile::encodeName(PathOf(QStringLiteral(".TORVEL.LOG.lock")));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(lockName.constData(), O_RDWR | O_CREAT, 0666);
+        _exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_TRUE(Form().JournalEnabled);
+    EXPECT_TRUE(Form().Dialogs().shownBoxes().isEmpty());
 }
 
 }  // namespace
