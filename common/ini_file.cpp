@@ -39,6 +39,7 @@ IniFile::~IniFile() = default;
 
 bool IniFile::Load(const QString& fileName, QString* error) {
     data_->ini.Reset();
+    refused_.clear();
     QFile file;
     switch (OpenRegularFile(file, fileName, error)) {
         case RegularFileOpen::Missing:
@@ -67,6 +68,10 @@ bool IniFile::Load(const QString& fileName, QString* error) {
 }
 
 bool IniFile::Save(const QString& fileName, QString* error) const {
+    if (!refused_.isEmpty()) {
+        if (error) *error = refused_;
+        return false;
+    }
     const QString target = SaveTarget(fileName, error);
     if (target.isEmpty()) return false;
     std::string text;
@@ -100,8 +105,18 @@ QString IniFile::ReadText(const QString& section, const QString& key,
     return FromCp1251(QByteArray(value));
 }
 
-void IniFile::WriteText(const QString& section, const QString& key, const QString& value) {
+bool IniFile::WriteText(const QString& section, const QString& key, const QString& value) {
+    // A line break would end the line early and let the rest read as keys or sections of
+    // its own; a NUL would cut the text short.
+    for (const QString* text : {&section, &key, &value}) {
+        if (text->contains(u'\r') || text->contains(u'\n') || text->contains(QChar(0))) {
+            refused_ =
+                QStringLiteral("Line break or NUL in [%1] %2").arg(section, key).simplified();
+            return false;
+        }
+    }
     data_->ini.SetValue(Encoded(section).c_str(), Encoded(key).c_str(), Encoded(value).c_str());
+    return true;
 }
 
 }  // namespace torvel

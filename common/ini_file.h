@@ -21,7 +21,7 @@ public:
     bool Load(const QString& fileName, QString* error = nullptr);
     // Writes beside the target and renames over it, so a failure leaves the old file whole.
     // A link to a regular file is followed; anything else that is not a regular file, and a
-    // link to nothing, is refused.
+    // link to nothing, is refused. So is every save after a refused WriteText.
     bool Save(const QString& fileName, QString* error = nullptr) const;
 
     bool HasSection(const QString& section) const;
@@ -29,11 +29,14 @@ public:
     QString ReadText(const QString& section, const QString& key,
                      const QString& defaultValue = QString()) const;
     // An existing key keeps its spelling and place; a new one goes to the end of its section.
-    void WriteText(const QString& section, const QString& key, const QString& value);
+    // A section, key or value holding a line break or a NUL is refused (false): written raw it
+    // would add lines of its own.
+    bool WriteText(const QString& section, const QString& key, const QString& value);
 
 private:
     struct Data;
     std::unique_ptr<Data> data_;
+    QString refused_;  // why a WriteText was refused since the last Load
 };
 
 }  // namespace torvel
