@@ -157,15 +157,16 @@ int RunBoard(const BoardOptions& options) {
     }
     RequestLog log;
     QString error;
+    QString linkPath;
     PseudoTerminal line;
     PublishedLink link;
-    if (!log.Open(options.logPath, error) || !line.Open(error) ||
-        !link.Publish(options.linkPath, line.slavePath(), error)) {
+    if (!ChooseLinkPath(options.linkPath, linkPath, error) || !log.Open(options.logPath, error) ||
+        !line.Open(error) || !link.Publish(linkPath, line.slavePath(), error)) {
         Complain(error);
         ::close(signalFd);
         return 1;
     }
-    log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), options.linkPath));
+    log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), linkPath));
     ServeLoop(options, log, line, signalFd).Run();
     link.Remove();
     log.Note(QStringLiteral("stopped"));

@@ -4,17 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "board/pty_link.h"
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
 #include "support/board_process.h"
 #include "support/pty_client.h"
 #include "support/qt_printers.h"
+#include "support/scoped_variable.h"
 
 namespace torvel {
 namespace {
@@ -51,6 +56,40 @@ protected:
 TEST_F(PtyBoard, AnswersIdentificationWithTheDefaultBytes) {
     Start();
     EXPECT_EQ(Ask(17, {}), kIdentity);
+}
+
+TEST(BoardLink, DefaultIsBoard0InAFolderOfTheUsersOwn) {
+    QTemporaryDir runtime;
+    test::ScopedVariable variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).constData());
+    const QString folder = runtime.filePath(QStringLiteral("torvel-boards"));
+    QString link;
+    QString error;
+    ASSERT_TRUE(board::ChooseLinkPath({}, link, error)) << error.toStdString();
+    EXPECT_EQ(link, folder + QStringLiteral("/board0"));
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+
+    // A link given on the command line is used as it is, wherever it is.
+    ASSERT_TRUE(board::ChooseLinkPath(QStringLiteral("/tmp/elsewhere/b1"), link, error));
+    EXPECT_EQ(link, QStringLiteral("/tmp/elsewhere/b1"));
+}
+
+TEST(BoardLink, RefusesADefaultFolderThatOthersMayWrite) {
+    QTemporaryDir runtime;
+    const QString folder = runtime.filePath(QStringLiteral("torvel-boards"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 01777), 0);
+
+    QProcess board;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    board.setProcessEnvironment(environment);
+    board.start(BoardProcess::ExecutablePath(), {});
+    ASSERT_TRUE(board.waitForFinished(10000));
+    EXPECT_EQ(board.exitCode(), 1);
+    EXPECT_TRUE(board.readAllStandardError().contains("writable by others"));
+    EXPECT_TRUE(QDir(folder).isEmpty());
 }
 
 TEST_F(PtyBoard, UploadsAnImageAndDumpsItByteForByte) {
