@@ -58,6 +58,25 @@ TEST_F(PtyBoard, AnswersIdentificationWithTheDefaultBytes) {
     EXPECT_EQ(Ask(17, {}), kIdentity);
 }
 
+TEST_F(PtyBoard, AnswersEveryRequestOfABurstInOrder) {
+    Start();
+    // 150 writes to distinct registers (each reply echoes its request), all sent before any
+    // reply is read: the board takes no more than it can queue and reads the rest later.
+    QByteArray burst;
+    for (int i = 0; i < 150; ++i)
+        burst += Expected(6, QStringLiteral("%1%2").arg(0x10 + i % 48, 4, 16, QChar(u'0'))
+                                 .arg(i, 4, 16, QChar(u'0'))
+                                 .toUpper());
+    ASSERT_TRUE(client_.Write(burst));
+    QByteArray replies;
+    while (replies.size() < burst.size()) {
+        const std::optional<QByteArray> line = client_.ReadLine();
+        if (!line) break;
+        replies += *line;
+    }
+    EXPECT_EQ(replies, burst);
+}
+
 TEST(BoardLink, DefaultIsBoard0InAFolderOfTheUsersOwn) {
     QTemporaryDir runtime;
     test::ScopedVariable variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).constData());
