@@ -110,6 +110,10 @@ struct UnreadableChoice {
     const char* size;
 };
 
+void PrintTo(const UnreadableChoice& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class UnreadableConfigChoice : public ConfigFileWindow,
                                public ::testing::WithParamInterface<UnreadableChoice> {};
 
