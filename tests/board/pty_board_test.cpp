@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "board/pty_link.h"
+#include "common/board_folder.h"
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
@@ -75,6 +77,15 @@ TEST_F(PtyBoard, AnswersEveryRequestOfABurstInOrder) {
         replies += *line;
     }
     EXPECT_EQ(replies, burst);
+}
+
+TEST(BoardLink, DefaultFolderIsPerUser) {
+    {
+        test::ScopedVariable variable("XDG_RUNTIME_DIR", "/run/user/1234");
+        EXPECT_EQ(DefaultBoardFolder(), QStringLiteral("/run/user/1234/torvel-boards"));
+    }
+    test::ScopedVariable variable("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(DefaultBoardFolder(), QStringLiteral("/tmp/torvel-boards-%1").arg(::geteuid()));
 }
 
 TEST(BoardLink, DefaultIsBoard0InAFolderOfTheUsersOwn) {

@@ -120,7 +120,9 @@ class UnreadableConfigChoice : public ConfigFileWindow,
 TEST_P(UnreadableConfigChoice, LeavesNoImageAndTheLoadSendsNothing) {
     const UnreadableChoice& c = GetParam();
     const QString path = PathOf(QString::fromLatin1(c.file));
-    if (!c.content.isNull()) ASSERT_TRUE(torvel_test::WriteFileBytes(path, c.content));
+    if (!c.content.isNull()) {
+        ASSERT_TRUE(torvel_test::WriteFileBytes(path, c.content));
+    }
     Sample(QStringLiteral("first.ttf"), 59691);
     StartBoard();
     TForm1& form = Form();
@@ -133,10 +135,11 @@ TEST_P(UnreadableConfigChoice, LeavesNoImageAndTheLoadSendsNothing) {
     EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), *c.event ? QString() : path);
     EXPECT_EQ(LabelText("LabelType"), QString::fromUtf8(c.type));
     EXPECT_EQ(LabelText("LabelSize"), QString::fromUtf8(c.size));
-    if (*c.event)
+    if (*c.event) {
         EXPECT_EQ(Events().constLast(), QString::fromUtf8(c.event) + path);
-    else
+    } else {
         EXPECT_EQ(EventCount(), before);
+    }
     EXPECT_EQ(form.ConfigImageLength, 0);
 
     RecordWrites();
