@@ -46,9 +46,20 @@ link_taken() {
   [ -L "$1" ] && [ -e "$1" ]
 }
 
-board_link=/tmp/torvel-boards/board0
-link_taken "$board_link" && board_link=/tmp/torvel-boards/demo
-link_taken "$board_link" && board_link=/tmp/torvel-boards/demo-$$
+# Boards publish their links in a folder of the user's own; Torvel and torvel-board ignore
+# one that is a link, belongs to someone else or that others may write to.
+boards_dir=${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/torvel-boards}
+boards_dir=${boards_dir:-/tmp/torvel-boards-$(id -u)}
+[ -e "$boards_dir" ] || [ -L "$boards_dir" ] || mkdir -m 700 "$boards_dir"
+if [ -L "$boards_dir" ] || [ ! -d "$boards_dir" ] || [ ! -O "$boards_dir" ] ||
+   [ -n "$(find "$boards_dir" -maxdepth 0 -perm /022)" ]; then
+  echo "run.sh: $boards_dir is not a folder of this user's own (mode 0700); not using it" >&2
+  exit 1
+fi
+
+board_link=$boards_dir/board0
+link_taken "$board_link" && board_link=$boards_dir/demo
+link_taken "$board_link" && board_link=$boards_dir/demo-$$
 setsid "$board" --link "$board_link" &
 board_pid=$!
 for _ in $(seq $((deadline_seconds * 10))); do

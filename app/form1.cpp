@@ -30,6 +30,9 @@ QString StatusPanelName(int number) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialogs_(this) {
+    // Before anything that can block or take long (a start-up error box, a large journal),
+    // so that a signal then still ends the session with "Конец сеанса" and the settings.
+    WatchTerminationSignals();
     ui->setupUi(this);
     CreateTimers();
     CreatePort();
@@ -43,7 +46,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     ui->Splitter1->setSizes({kUpperAreaHeight, height() - kUpperAreaHeight});
     CentreOnScreen();
     FormCreate();
-    WatchTerminationSignals();
+    startupDone_ = true;
+    // A signal that came during start-up ends the session now that there is one to end; the
+    // call is queued, so the window is shown and its loop runs first.
+    if (endingBySignal_)
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 TForm1::~TForm1() = default;
@@ -73,6 +81,7 @@ void TForm1::FormCloseQuery() {
     SaveSettings();
     LogEvent(QStringLiteral("Конец сеанса"));
     if (JournalEnabled) SaveJournal();
+    journalLock_.Release();
     ClosePortAtEnd();
 }
 
@@ -165,11 +174,13 @@ void TForm1::WatchTerminationSignals() {
 }
 
 void TForm1::EndSessionOnSignal() {
+    endingBySignal_ = true;
     // A modal dialog still open would keep the process alive after the window closed.
     for (int open = 0; open < 8; ++open) {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == this) break;
         modal->close();
     }
-    close();
+    // Mid start-up the constructor ends the session once start-up is through.
+    if (startupDone_) close();
 }

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "app/dialog_seam.h"
+#include "app/journal_lock.h"
 #include "app/log_file.h"
 #include "fpga/config_reader.h"
 #include "fpga/identity.h"
@@ -248,6 +249,11 @@ private:
     void WatchTerminationSignals();
     void EndSessionOnSignal();
     void AddMemoLine(const QString& line);
+    // False, reported, when another session in this folder owns the journal.
+    bool TakeJournalLock();
+    // A failure of the journal itself: an error box, or, once a signal ends the session, the
+    // events pane and standard error, since a modal box would keep the process alive.
+    void ReportJournalFailure(const QString& text);
 
     // The connect and load commands open the port themselves; false when it failed (reported).
     bool OpenPortForCommand();
@@ -304,5 +310,8 @@ private:
     quint16 readValue_ = 0;
     quint16 writeValue_ = 0;
     torvel::TerminationSignals* terminationSignals_ = nullptr;
+    torvel::JournalLock journalLock_;
+    bool startupDone_ = false;
+    bool endingBySignal_ = false;
     bool endSequenceDone_ = false;
 };

@@ -113,8 +113,12 @@ void TForm1::OpenConfigFile() {
     ProjectSizeText = torvel::ProjectSizeText(size);
     ProjectModifiedText = torvel::ProjectModifiedText(path);
     ProjectTypeText = torvel::ProjectTypeText(path, size);
-    // A file of unknown type is not read; the image keeps what it held.
-    if (torvel::ProjectTypeReadable(ProjectTypeText)) ReadConfigFile();
+    // A file of unknown type is not read. The image of an earlier choice is dropped with it:
+    // a load would otherwise send that file's bytes under this file's name.
+    if (torvel::ProjectTypeReadable(ProjectTypeText))
+        ReadConfigFile();
+    else
+        ConfigImageLength = 0;
     ShowDeviceInfo();
 }
 
@@ -126,6 +130,8 @@ void TForm1::ReadConfigFile() {
         case torvel::ConfigReadOutcome::CannotOpen:
             LogEvent(QStringLiteral("Ошибка при октрытии файла ") + path);
             ResetProjectInfo();
+            // No image then: the one still held belongs to another file.
+            ConfigImageLength = 0;
             return;
         case torvel::ConfigReadOutcome::Faulty:
             LogEvent(QStringLiteral("Ошибка в файле проекта ") + path, QStringLiteral("Ошибка"));

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include "common/cp1251.h"
+#include "common/regular_file.h"
 
 namespace torvel {
 
@@ -57,7 +58,7 @@ void ParseLine(QStringView line, QList<TLogRecord>& out) {
 }
 
 // The last CR or LF; everything up to it holds whole lines only.
-qsizetype LastLineEnd(const QByteArray& bytes) {
+qsizetype LastLineEnd(QByteArrayView bytes) {
     return qMax(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
 }
 
@@ -113,21 +114,27 @@ void TLogFile::ClearEntries() {
 
 bool TLogFile::LoadJournal(const QString& fileName) {
     ClearEntries();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (OpenRegularFile(file, fileName) != RegularFileOpen::Opened) return false;
     QList<TLogRecord> entries;
     QByteArray pending;
-    QByteArray block(kReadBlockBytes, Qt::Uninitialized);
+    // A small journal needs no megabyte of buffer.
+    QByteArray block(qBound<qint64>(1, file.size() + 1, kReadBlockBytes), Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(block.data(), block.size());
         if (got < 0) return false;
         if (got == 0) break;
-        pending.append(block.constData(), got);
+        // What is pending holds no line end, so only the new block is searched: the load
+        // stays linear however long a line runs.
+        const qsizetype lastEnd = LastLineEnd(QByteArrayView(block.constData(), got));
+        if (lastEnd < 0) {
+            pending.append(block.constData(), got);
+            continue;
+        }
         // A CR LF cut between two blocks only adds an empty line, which is skipped anyway.
-        const qsizetype lastEnd = LastLineEnd(pending);
-        if (lastEnd < 0) continue;
-        AppendJournalEntries(FromCp1251(pending.constData(), lastEnd + 1), entries);
-        pending.remove(0, lastEnd + 1);
+        pending.append(block.constData(), lastEnd + 1);
+        AppendJournalEntries(FromCp1251(pending), entries);
+        pending = QByteArray(block.constData() + lastEnd + 1, got - lastEnd - 1);
     }
     AppendJournalEntries(FromCp1251(pending), entries);
     entries_ = std::move(entries);
@@ -135,8 +142,11 @@ bool TLogFile::LoadJournal(const QString& fileName) {
 }
 
 bool TLogFile::WriteJournal(QIODevice& device) const {
+    // Room for the whole journal when it is small, for one chunk when it is not: a short
+    // journal must not cost megabytes on every save.
+    constexpr qsizetype kLineEstimate = 64;
     QString chunk;
-    chunk.reserve(kEncodeChunkCharacters + 256);
+    chunk.reserve(qMin(entries_.size() * kLineEstimate, kEncodeChunkCharacters) + 256);
     for (const TLogRecord& entry : entries_) {
         AppendJournalLine(chunk, entry);
         if (chunk.size() >= kEncodeChunkCharacters) {
@@ -148,7 +158,10 @@ bool TLogFile::WriteJournal(QIODevice& device) const {
 }
 
 bool TLogFile::SaveJournal(const QString& fileName) const {
-    QSaveFile file(fileName);
+    // Never through a link to nothing, never over a FIFO or a device.
+    const QString target = SaveTarget(fileName);
+    if (target.isEmpty()) return false;
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (!WriteJournal(file)) {
         file.cancelWriting();

@@ -32,11 +32,14 @@ public:
     void AppendEntry(const QString& time, const QString& title, const QString& description);
     void ClearEntries();
 
-    // Replaces the entries by those of the file. False when the file cannot be opened or
-    // read; the entries are empty then. Lines that are not entries are skipped silently.
+    // Replaces the entries by those of the file. False when the file is missing, is not a
+    // regular file, or cannot be opened or read; the entries are empty then. Lines that are
+    // not entries are skipped silently.
     bool LoadJournal(const QString& fileName);
     // Writes every entry beside the file and renames it over the file only when all of it
-    // was written, so a failing save leaves the previous journal as it was.
+    // was written, so a failing save leaves the previous journal as it was. A link to a
+    // regular file is followed; a link to nothing and anything else that is not a regular
+    // file make the save fail, untouched.
     bool SaveJournal(const QString& fileName) const;
     // The same bytes to any device; false as soon as a write fails.
     bool WriteJournal(QIODevice& device) const;

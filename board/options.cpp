@@ -75,7 +75,10 @@ const std::vector<Option>& OptionTable() {
     using O = BoardOptions;
     // clang-format off
     static const std::vector<Option> table = {
-        {"link", "PATH", "publish the line as this symbolic link\n(default /tmp/torvel-boards/board0)",
+        {"link", "PATH", "publish the line as this symbolic link (default board0 in\n"
+                         "$XDG_RUNTIME_DIR/torvel-boards, else in /tmp/torvel-boards-UID;\n"
+                         "that folder is made with mode 0700 and refused when another user\n"
+                         "owns it or others may write to it)",
          [](const QString& v, O& o) { o.linkPath = v; return !v.isEmpty(); }},
         {"address", "N", "slave address the board answers to (default 0)",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.address); }},

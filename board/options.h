@@ -45,7 +45,7 @@ struct Faults {
 };
 
 struct BoardOptions {
-    QString linkPath = QStringLiteral("/tmp/torvel-boards/board0");
+    QString linkPath;  // empty: "board0" in the user's own board folder (ChooseLinkPath)
     std::uint8_t address = 0;
     Identity identity;
     QString dumpPath;

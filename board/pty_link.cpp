@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/board_folder.h"
+
 namespace torvel::board {
 
 namespace {
@@ -75,6 +77,20 @@ void PseudoTerminal::Close() {
     if (heldSlave_ >= 0) ::close(heldSlave_);
     if (master_ >= 0) ::close(master_);
     heldSlave_ = master_ = -1;
+}
+
+bool ChooseLinkPath(const QString& given, QString& link, QString& error) {
+    if (!given.isEmpty()) {
+        link = given;
+        return true;
+    }
+    const QString folder = DefaultBoardFolder();
+    if (!MakePrivateFolder(folder, &error)) {
+        error = QStringLiteral("not using the board folder %1").arg(error);
+        return false;
+    }
+    link = folder + QStringLiteral("/board0");
+    return true;
 }
 
 bool PublishedLink::Publish(const QString& link, const QString& target, QString& error) {

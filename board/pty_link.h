@@ -31,6 +31,12 @@ private:
     QString slavePath_;
 };
 
+// Where the board publishes its line: `given` as it is, or, when it is empty, "board0" in
+// the user's own board folder, created with mode 0700 when missing. That folder is refused
+// when another user owns it or others may write to it: they could swap the link for a board
+// of their own.
+bool ChooseLinkPath(const QString& given, QString& link, QString& error);
+
 // A symbolic link that lives as long as the board: replaced atomically when it exists
 // (a board that was killed leaves a stale one), removed at the end only while it still
 // points to this board's line.

@@ -63,7 +63,9 @@ private:
 
 void ServeLoop::Run() {
     for (;;) {
-        pollfd fds[2] = {{signalFd_, POLLIN, 0}, {line_.master(), POLLIN, 0}};
+        // With requests still waiting to be served, the next ones stay in the line unread.
+        const short readable = session_.AcceptsInput() ? POLLIN : 0;
+        pollfd fds[2] = {{signalFd_, POLLIN, 0}, {line_.master(), readable, 0}};
         std::optional<Clock::time_point> wake = session_.NextWakeUp();
         // While the line will not take more, only its readiness to write matters.
         if (!unwritten_.isEmpty()) {
@@ -80,7 +82,8 @@ void ServeLoop::Run() {
         const bool endsLine = wake && unwritten_.isEmpty() && session_.NextWakeUpEndsLine();
         timespec timeout{};
         if (wake) timeout = TimeUntil(endsLine ? *wake - kFinalByteSpin : *wake, Clock::now());
-        const int ready = ppoll(fds, lineSilent_ ? 1 : 2, wake ? &timeout : nullptr, nullptr);
+        const nfds_t watched = lineSilent_ || fds[1].events == 0 ? 1 : 2;
+        const int ready = ppoll(fds, watched, wake ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) return Complain(QStringLiteral("poll failed"));
         if (ready == 0 && endsLine)
             while (Clock::now() < *wake) {
@@ -88,7 +91,8 @@ void ServeLoop::Run() {
         const Clock::time_point now = Clock::now();
         if (fds[0].revents & POLLIN) return;  // SIGINT, SIGTERM or SIGHUP
         lineSilent_ = false;
-        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) lineSilent_ = !ReadLine(now);
+        if (watched == 2 && readable && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+            lineSilent_ = !ReadLine(now);
         if (!Flush()) continue;
         WriteDue();
         if (session_.hangUpDue()) return HangUp();
@@ -110,6 +114,7 @@ void ServeLoop::HangUp() {
 bool ServeLoop::ReadLine(Clock::time_point now) {
     char buffer[4096];
     for (;;) {
+        if (!session_.AcceptsInput()) return true;
         const ssize_t size = ::read(line_.master(), buffer, sizeof buffer);
         if (size > 0) {
             session_.Receive(QByteArrayView(buffer, size), now);
@@ -157,15 +162,16 @@ int RunBoard(const BoardOptions& options) {
     }
     RequestLog log;
     QString error;
+    QString linkPath;
     PseudoTerminal line;
     PublishedLink link;
-    if (!log.Open(options.logPath, error) || !line.Open(error) ||
-        !link.Publish(options.linkPath, line.slavePath(), error)) {
+    if (!ChooseLinkPath(options.linkPath, linkPath, error) || !log.Open(options.logPath, error) ||
+        !line.Open(error) || !link.Publish(linkPath, line.slavePath(), error)) {
         Complain(error);
         ::close(signalFd);
         return 1;
     }
-    log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), options.linkPath));
+    log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), linkPath));
     ServeLoop(options, log, line, signalFd).Run();
     link.Remove();
     log.Note(QStringLiteral("stopped"));

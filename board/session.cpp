@@ -28,7 +28,16 @@ BoardSession::BoardSession(const BoardOptions& options, RequestLog* log)
 void BoardSession::Receive(QByteArrayView bytes, Clock::time_point now) {
     std::vector<ReceivedLine> lines;
     reader_.Append(bytes, now, lines);
-    for (const ReceivedLine& line : lines) HandleLine(line, now);
+    for (ReceivedLine& line : lines) backlog_.push_back(std::move(line));
+    HandleBacklog(now);
+}
+
+void BoardSession::HandleBacklog(Clock::time_point now) {
+    while (!backlog_.empty() && transmitter_.queued() < kMaxQueuedLines) {
+        const ReceivedLine line = std::move(backlog_.front());
+        backlog_.pop_front();
+        HandleLine(line, now);
+    }
 }
 
 void BoardSession::Ignore(const QByteArray& line, const QString& why) {
@@ -77,10 +86,6 @@ DeviceReply BoardSession::Answer(const RequestFrame& frame, qsizetype lineLength
 }
 
 void BoardSession::SendReply(const DeviceReply& reply, Clock::time_point earliest) {
-    if (transmitter_.queued() >= kMaxQueuedLines) {
-        if (log_) log_->Note(QStringLiteral("reply dropped: nobody reads the line"));
-        return;
-    }
     ++replies_;
     const Faults& faults = options_.faults;
     const bool badLrc = EveryNth(replies_, faults.badLrcEvery);
@@ -117,8 +122,12 @@ bool BoardSession::NextWakeUpEndsLine() const {
 }
 
 QByteArray BoardSession::TakeOutput(Clock::time_point now) {
+    HandleBacklog(now);
     GenerateInterrupts(now);
-    return transmitter_.Take(now);
+    QByteArray out = transmitter_.Take(now);
+    // What went out made room for requests that were waiting.
+    HandleBacklog(now);
+    return out;
 }
 
 }  // namespace torvel::board

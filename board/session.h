@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <deque>
 #include <optional>
 
 #include "board/device.h"
@@ -35,10 +36,17 @@ public:
     int requests() const { return requests_; }
     int replies() const { return replies_; }
 
-    // Replies waiting for a reader beyond this many are dropped rather than hoarded.
+    // Whether the loop may read more from the line. False while received requests wait for
+    // room among the queued replies: a burst then waits in the line, unread, and every
+    // request is still answered in its turn.
+    bool AcceptsInput() const { return backlog_.empty(); }
+
+    // At most this many replies wait for a reader; the requests after them wait as they came.
     static constexpr qsizetype kMaxQueuedLines = 64;
 
 private:
+    // Serves received lines in order while the reply queue has room.
+    void HandleBacklog(Clock::time_point now);
     void HandleLine(const ReceivedLine& line, Clock::time_point now);
     DeviceReply Answer(const RequestFrame& frame, qsizetype lineLength);
     void SendReply(const DeviceReply& reply, Clock::time_point earliest);
@@ -50,6 +58,8 @@ private:
     BoardDevice device_;
     LineReader reader_;
     Transmitter transmitter_;
+    // Bounded by one read of the line, since nothing more is read while it is not empty.
+    std::deque<ReceivedLine> backlog_;
     int requests_ = 0;
     int replies_ = 0;
     bool hangUpPending_ = false;

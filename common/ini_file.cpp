@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/cp1251.h"
+#include "common/regular_file.h"
 
 namespace torvel {
 
@@ -38,19 +39,24 @@ IniFile::~IniFile() = default;
 
 bool IniFile::Load(const QString& fileName, QString* error) {
     data_->ini.Reset();
-    QFile file(fileName);
-    if (!file.exists()) return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
+    refused_.clear();
+    QFile file;
+    switch (OpenRegularFile(file, fileName, error)) {
+        case RegularFileOpen::Missing:
+            return true;
+        case RegularFileOpen::Refused:
+            return false;
+        case RegularFileOpen::Opened:
+            break;
     }
-    if (file.size() > kMaxFileSize) {
-        if (error) *error = QStringLiteral("File too large");
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
+    // Bounded even if the file grows while it is read.
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         if (error) *error = file.errorString();
+        return false;
+    }
+    if (bytes.size() > kMaxFileSize) {
+        if (error) *error = QStringLiteral("File too large");
         return false;
     }
     if (data_->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0) {
@@ -62,12 +68,18 @@ bool IniFile::Load(const QString& fileName, QString* error) {
 }
 
 bool IniFile::Save(const QString& fileName, QString* error) const {
+    if (!refused_.isEmpty()) {
+        if (error) *error = refused_;
+        return false;
+    }
+    const QString target = SaveTarget(fileName, error);
+    if (target.isEmpty()) return false;
     std::string text;
     if (data_->ini.Save(text) < 0) {
         if (error) *error = QStringLiteral("Out of memory");
         return false;
     }
-    QSaveFile file(fileName);
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
@@ -93,8 +105,18 @@ QString IniFile::ReadText(const QString& section, const QString& key,
     return FromCp1251(QByteArray(value));
 }
 
-void IniFile::WriteText(const QString& section, const QString& key, const QString& value) {
+bool IniFile::WriteText(const QString& section, const QString& key, const QString& value) {
+    // A line break would end the line early and let the rest read as keys or sections of
+    // its own; a NUL would cut the text short.
+    for (const QString* text : {&section, &key, &value}) {
+        if (text->contains(u'\r') || text->contains(u'\n') || text->contains(QChar(0))) {
+            refused_ =
+                QStringLiteral("Line break or NUL in [%1] %2").arg(section, key).simplified();
+            return false;
+        }
+    }
     data_->ini.SetValue(Encoded(section).c_str(), Encoded(key).c_str(), Encoded(value).c_str());
+    return true;
 }
 
 }  // namespace torvel

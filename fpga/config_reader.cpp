@@ -37,7 +37,7 @@ ConfigReadResult ReadConfigFile(const QString& path, ConfigImageBytes& image,
                                 std::uint16_t& length) {
     // A FIFO or a device would block the open or never end; only regular files are read.
     QFile file;
-    if (!OpenRegularFile(file, path, TFileAccess::Read)) return {};
+    if (OpenRegularFile(file, path) != RegularFileOpen::Opened) return {};
     const qint64 fileSize = file.size();
 
     length = 0;

@@ -43,7 +43,7 @@ std::optional<TInputValues> ParseInputText(const QByteArray& contents) {
 
 std::optional<TInputValues> LoadInputFile(const QString& path) {
     QFile file;
-    if (!OpenRegularFile(file, path, TFileAccess::Read)) return std::nullopt;
+    if (OpenRegularFile(file, path) != RegularFileOpen::Opened) return std::nullopt;
     return ParseLines(file);
 }
 

@@ -13,7 +13,7 @@ TResultFile::~TResultFile() {
 bool TResultFile::Open(const QString& path, bool append) {
     Close();
     failed_ = false;
-    if (!OpenRegularFile(file_, path, append ? TFileAccess::Append : TFileAccess::Replace))
+    if (!OpenRegularFileForWriting(file_, path, append))
         return false;
     if (append && !Write(QString::fromUtf16(kResultLineEnd))) {
         file_.close();

@@ -37,6 +37,7 @@ void TCustomComPort::SavePortSettings(const QString& fileName) const {
     QString reason;
     const QString section = SectionName();
     // The other sections of the file are kept: read it whole, change our keys, write it back.
+    // A value the file refuses (a port name with a line break) fails the save as a whole.
     if (file.Load(fileName, &reason)) {
         file.WriteText(section, kPortKey, port_);
         file.WriteText(section, kBaudRateKey, BaudRateToText(baudRate_));

@@ -49,13 +49,19 @@ void AddLinks(const QString& folder, QStringList& names) {
     }
 }
 
+bool HasControlCharacter(const QString& name) {
+    return std::any_of(name.begin(), name.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
 }  // namespace
 
 QStringList ListSerialPortNames(const TSerialPortRoots& roots) {
     QStringList names;
     AddSerialDevices(roots, names);
     AddLinks(roots.serialById, names);
-    AddLinks(roots.boards, names);
+    if (IsPrivateFolder(roots.boards)) AddLinks(roots.boards, names);
+    names.removeIf(HasControlCharacter);
     names.removeDuplicates();
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;

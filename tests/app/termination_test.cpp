@@ -1,7 +1,9 @@
 // The real program, ended by a signal, runs the same end sequence as the close box.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
@@ -26,19 +28,24 @@ bool CatchesSignal(qint64 pid, int signalNumber) {
     return false;
 }
 
-class SessionEndedBySignal : public torvel_test::InTemporaryDirectory,
-                             public ::testing::WithParamInterface<int> {};
-
-TEST_P(SessionEndedBySignal, SavesTheJournalEndingWithEndOfSession) {
-    QProcess torvel;
-    torvel.setWorkingDirectory(dir_.path());
+// Starts the real program in `folder`, offscreen, and waits until it catches `signalNumber`.
+void StartTorvel(QProcess& torvel, const QString& folder, int signalNumber) {
+    torvel.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     torvel.setProcessEnvironment(environment);
     torvel.start(QStringLiteral(TORVEL_EXECUTABLE), {});
     ASSERT_TRUE(torvel.waitForStarted(10000));
-    ASSERT_TRUE(
-        torvel_test::WaitFor([&] { return CatchesSignal(torvel.processId(), GetParam()); }, 20000));
+    ASSERT_TRUE(torvel_test::WaitFor(
+        [&] { return CatchesSignal(torvel.processId(), signalNumber); }, 20000));
+}
+
+class SessionEndedBySignal : public torvel_test::InTemporaryDirectory,
+                             public ::testing::WithParamInterface<int> {};
+
+TEST_P(SessionEndedBySignal, SavesTheJournalEndingWithEndOfSession) {
+    QProcess torvel;
+    ASSERT_NO_FATAL_FAILURE(StartTorvel(torvel, dir_.path(), GetParam()));
 
     ::kill(pid_t(torvel.processId()), GetParam());
     ASSERT_TRUE(torvel.waitForFinished(20000));
@@ -54,5 +61,44 @@ TEST_P(SessionEndedBySignal, SavesTheJournalEndingWithEndOfSession) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, SessionEndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const auto& row) { return std::string(strsignal(row.param)); });
+
+}  // namespace
+
+namespace {
+
+using SignalEndingASession = torvel_test::InTemporaryDirectory;
+
+TEST_F(SignalEndingASession, DuringStartUpEndsItOnceStartUpIsThrough) {
+    // A folder in the journal's place: start-up stops at the journal's error box, which
+    // nobody answers.
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("TORVEL.LOG")));
+    QProcess torvel;
+    ASSERT_NO_FATAL_FAILURE(StartTorvel(torvel, dir_.path(), SIGTERM));
+
+    ::kill(pid_t(torvel.processId()), SIGTERM);
+    ASSERT_TRUE(torvel.waitForFinished(20000));
+    EXPECT_EQ(torvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(torvel.exitCode(), 0);
+    // The end sequence ran: the settings were written.
+    EXPECT_TRUE(torvel_test::ReadFileBytes(dir_.filePath(QStringLiteral("TORVEL.INI")))
+                    .startsWith("[ComPort1]"));
+}
+
+TEST_F(SignalEndingASession, WithAFailingJournalSaveShowsNoBoxAndTheProcessEnds) {
+    QProcess torvel;
+    ASSERT_NO_FATAL_FAILURE(StartTorvel(torvel, dir_.path(), SIGTERM));
+    const QString journal = dir_.filePath(QStringLiteral("TORVEL.LOG"));
+    ASSERT_TRUE(torvel_test::WaitFor([&] { return QFile::exists(journal); }, 20000));
+    // The save at the end finds a folder where the journal was.
+    ASSERT_TRUE(QFile::remove(journal));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("TORVEL.LOG")));
+
+    ::kill(pid_t(torvel.processId()), SIGTERM);
+    ASSERT_TRUE(torvel.waitForFinished(20000)) << "still running, held by a modal box";
+    EXPECT_EQ(torvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(QString::fromUtf8(torvel.readAllStandardError())
+                    .contains(QStringLiteral("Ошибка при сохранении журнала TORVEL.LOG")));
+    EXPECT_TRUE(QFileInfo(journal).isDir());
+}
 
 }  // namespace

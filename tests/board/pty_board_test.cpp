@@ -4,17 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "board/pty_link.h"
+#include "common/board_folder.h"
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
 #include "support/board_process.h"
 #include "support/pty_client.h"
 #include "support/qt_printers.h"
+#include "support/scoped_variable.h"
 
 namespace torvel {
 namespace {
@@ -51,6 +58,68 @@ protected:
 TEST_F(PtyBoard, AnswersIdentificationWithTheDefaultBytes) {
     Start();
     EXPECT_EQ(Ask(17, {}), kIdentity);
+}
+
+TEST_F(PtyBoard, AnswersEveryRequestOfABurstInOrder) {
+    Start();
+    // 150 writes to distinct registers (each reply echoes its request), all sent before any
+    // reply is read: the board takes no more than it can queue and reads the rest later.
+    QByteArray burst;
+    for (int i = 0; i < 150; ++i)
+        burst += Expected(6, QStringLiteral("%1%2").arg(0x10 + i % 48, 4, 16, QChar(u'0'))
+                                 .arg(i, 4, 16, QChar(u'0'))
+                                 .toUpper());
+    ASSERT_TRUE(client_.Write(burst));
+    QByteArray replies;
+    while (replies.size() < burst.size()) {
+        const std::optional<QByteArray> line = client_.ReadLine();
+        if (!line) break;
+        replies += *line;
+    }
+    EXPECT_EQ(replies, burst);
+}
+
+TEST(BoardLink, DefaultFolderIsPerUser) {
+    {
+        test::ScopedVariable variable("XDG_RUNTIME_DIR", "/run/user/1234");
+        EXPECT_EQ(DefaultBoardFolder(), QStringLiteral("/run/user/1234/torvel-boards"));
+    }
+    test::ScopedVariable variable("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(DefaultBoardFolder(), QStringLiteral("/tmp/torvel-boards-%1").arg(::geteuid()));
+}
+
+TEST(BoardLink, DefaultIsBoard0InAFolderOfTheUsersOwn) {
+    QTemporaryDir runtime;
+    test::ScopedVariable variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).constData());
+    const QString folder = runtime.filePath(QStringLiteral("torvel-boards"));
+    QString link;
+    QString error;
+    ASSERT_TRUE(board::ChooseLinkPath({}, link, error)) << error.toStdString();
+    EXPECT_EQ(link, folder + QStringLiteral("/board0"));
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+
+    // A link given on the command line is used as it is, wherever it is.
+    ASSERT_TRUE(board::ChooseLinkPath(QStringLiteral("/tmp/elsewhere/b1"), link, error));
+    EXPECT_EQ(link, QStringLiteral("/tmp/elsewhere/b1"));
+}
+
+TEST(BoardLink, RefusesADefaultFolderThatOthersMayWrite) {
+    QTemporaryDir runtime;
+    const QString folder = runtime.filePath(QStringLiteral("torvel-boards"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 01777), 0);
+
+    QProcess board;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    board.setProcessEnvironment(environment);
+    board.start(BoardProcess::ExecutablePath(), {});
+    ASSERT_TRUE(board.waitForFinished(10000));
+    EXPECT_EQ(board.exitCode(), 1);
+    EXPECT_TRUE(board.readAllStandardError().contains("writable by others"));
+    EXPECT_TRUE(QDir(folder).isEmpty());
 }
 
 TEST_F(PtyBoard, UploadsAnImageAndDumpsItByteForByte) {

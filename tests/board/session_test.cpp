@@ -267,13 +267,27 @@ TEST_F(BoardSessionTest, StopsTheEventsWhenDisarmed) {
     EXPECT_EQ(session.device().pendingInterrupts(), 0);
 }
 
-TEST_F(BoardSessionTest, HoardsNoMoreThanABoundedQueueForAnAbsentReader) {
+// Writes to distinct registers: each reply echoes its request, so order shows.
+QByteArray RegisterWrites(int count) {
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += RequestLine(0, 6, QStringLiteral("%1%2").arg(0x10 + i % 48, 4, 16, QChar(u'0'))
+                                       .arg(i, 4, 16, QChar(u'0'))
+                                       .toUpper())
+                     .toLatin1();
+    return lines;
+}
+
+TEST_F(BoardSessionTest, AnswersEveryRequestOfABurstInOrderHoldingABoundedQueue) {
     BoardSession session{BoardOptions{}};
-    QByteArray burst;
-    for (int i = 0; i < 100; ++i) burst += kIdentify;
+    const QByteArray burst = RegisterWrites(150);
     session.Receive(burst, now_);
+    // No more replies wait than the bound; the rest of the burst waits, and so does the line.
     EXPECT_EQ(session.replies(), BoardSession::kMaxQueuedLines);
-    EXPECT_EQ(Lines(Drain(session, now_)).size(), BoardSession::kMaxQueuedLines);
+    EXPECT_FALSE(session.AcceptsInput());
+    EXPECT_EQ(Drain(session, now_), burst);
+    EXPECT_EQ(session.replies(), 150);
+    EXPECT_TRUE(session.AcceptsInput());
 }
 
 TEST_F(BoardSessionTest, LogsRequestsRepliesAndIgnoredLines) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -98,47 +99,64 @@ TEST_F(ConfigFileWindow, CancelledDialogChangesNothing) {
     EXPECT_EQ(EventCount(), events);
 }
 
-TEST_F(ConfigFileWindow, FileOfUnknownTypeIsNotReadAndTheImageStays) {
-    const auto image = Sample(QStringLiteral("first.ttf"), 20909);
-    ASSERT_TRUE(torvel_test::WriteFileBytes(PathOf(QStringLiteral("notes.txt")), "1,2,3\r\n"));
-    Form();
-    OpenFile(PathOf(QStringLiteral("first.ttf")));
-    OpenFile(PathOf(QStringLiteral("notes.txt")));
-    EXPECT_EQ(LabelText("LabelType"), QStringLiteral("?"));
-    EXPECT_EQ(LabelText("LabelSize"), QStringLiteral("7 байт"));
-    EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), PathOf(QStringLiteral("notes.txt")));
-    EXPECT_EQ(Image(), image);
+// A choice that gives no image of its own: the image of the file chosen before is dropped
+// with it, or a load would send that file's bytes under this file's name.
+struct UnreadableChoice {
+    const char* name;
+    const char* file;
+    QByteArray content;  // null: the file does not exist
+    const char* event;   // the last event after the choice, path appended; empty for none
+    const char* type;
+    const char* size;
+};
+
+void PrintTo(const UnreadableChoice& c, std::ostream* os) {
+    *os << c.name;
 }
 
-TEST_F(ConfigFileWindow, FileGoneBeforeReadingIsReportedAndTheImageStays) {
-    const auto image = Sample(QStringLiteral("first.ttf"), 20909);
-    Form();
-    OpenFile(PathOf(QStringLiteral("first.ttf")));
-    const QString gone = PathOf(QStringLiteral("gone.ttf"));
-    OpenFile(gone);
-    EXPECT_EQ(Events().constLast(), QStringLiteral("Ошибка при октрытии файла ") + gone);
-    EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), QString());
-    EXPECT_EQ(LabelText("LabelType"), kNoData);
-    EXPECT_EQ(LabelText("LabelSize"), kNoData);
-    EXPECT_EQ(LabelText("LabelCreated"), kNoData);
-    EXPECT_EQ(Image(), image);
-}
+class UnreadableConfigChoice : public ConfigFileWindow,
+                               public ::testing::WithParamInterface<UnreadableChoice> {};
 
-TEST_F(ConfigFileWindow, FaultyFileLeavesNoImageToLoad) {
-    Sample(QStringLiteral("first.ttf"), 20909);
-    ASSERT_TRUE(torvel_test::WriteFileBytes(PathOf(QStringLiteral("bad.ttf")), "7 ; 8\r\n"));
+TEST_P(UnreadableConfigChoice, LeavesNoImageAndTheLoadSendsNothing) {
+    const UnreadableChoice& c = GetParam();
+    const QString path = PathOf(QString::fromLatin1(c.file));
+    if (!c.content.isNull()) {
+        ASSERT_TRUE(torvel_test::WriteFileBytes(path, c.content));
+    }
+    Sample(QStringLiteral("first.ttf"), 59691);
+    StartBoard();
     TForm1& form = Form();
+    Connect();
     OpenFile(PathOf(QStringLiteral("first.ttf")));
-    OpenFile(PathOf(QStringLiteral("bad.ttf")));
-    EXPECT_EQ(Events().constLast(), QStringLiteral("[Ошибка] Ошибка в файле проекта ") +
-                                        PathOf(QStringLiteral("bad.ttf")));
-    EXPECT_EQ(LabelText("LabelType"), kNoData);
-    EXPECT_EQ(LabelText("LabelSize"), kNoData);
+    ASSERT_GT(form.ConfigImageLength, 0);
+
+    const int before = EventCount();
+    OpenFile(path);
+    EXPECT_EQ(Control<QLineEdit>("Edit1")->text(), *c.event ? QString() : path);
+    EXPECT_EQ(LabelText("LabelType"), QString::fromUtf8(c.type));
+    EXPECT_EQ(LabelText("LabelSize"), QString::fromUtf8(c.size));
+    if (*c.event) {
+        EXPECT_EQ(Events().constLast(), QString::fromUtf8(c.event) + path);
+    } else {
+        EXPECT_EQ(EventCount(), before);
+    }
     EXPECT_EQ(form.ConfigImageLength, 0);
 
-    form.DeviceConnected = true;
+    RecordWrites();
+    form.Dialogs().setNextAnswer(QMessageBox::Ok);  // a type question, should one come
     Control<QPushButton>("Button2")->click();
     EXPECT_EQ(Events().constLast(), QStringLiteral("Конфигурационный файл ПЛИС не прочитан"));
+    EXPECT_TRUE(Written().isEmpty());
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Choices, UnreadableConfigChoice, ::testing::Values(
+    UnreadableChoice{"UnknownType", "image.ttf.bak", "1,2,3\r\n", "", "?", "7 байт"},
+    UnreadableChoice{"Gone",        "gone.ttf",      QByteArray(), "Ошибка при октрытии файла ",
+                     "нет данных", "нет данных"},
+    UnreadableChoice{"Faulty",      "bad.ttf",       "7 ; 8\r\n", "[Ошибка] Ошибка в файле проекта ",
+                     "нет данных", "нет данных"}),
+    torvel_test::CaseName());
+// clang-format on
 
 }  // namespace

@@ -208,6 +208,18 @@ TEST_F(SettingsFile, FailuresAreCodes16And17WithoutASystemNumber) {
     }
 }
 
+TEST_F(SettingsFile, APortNameThatWouldAddLinesIsRefusedAndTheFileKept) {
+    const QByteArray before("[ComPort1]\r\nPort=ttyUSB0\r\n[Project]\r\nFilename=a.ttf\r\n");
+    for (const QString& name : {QStringLiteral("board0\n[Project]\nFilename=evil.ttf"),
+                                QStringLiteral("board0\r[x]"), QStringLiteral("board0\r\n"),
+                                QStringLiteral("board0") + QChar(0) + QStringLiteral("x")}) {
+        WriteFile(before);
+        port->SetPort(name);
+        EXPECT_THROW(port->SavePortSettings(fileName), EComPort) << name.toStdString();
+        EXPECT_EQ(ReadFile(), before) << name.toStdString();
+    }
+}
+
 TEST_F(SettingsFile, ASectionIsNamedAfterThePort) {
     port->setObjectName(QStringLiteral("ComPort2"));
     port->SavePortSettings(fileName);

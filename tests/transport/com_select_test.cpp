@@ -1,5 +1,6 @@
 // Port setting lists: their texts, what they show, what they apply, and the port listing.
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -284,4 +285,29 @@ TEST_F(PortListing, NamesSortWithoutRegardToCase) {
 
 TEST_F(PortListing, MissingFoldersGiveAnEmptyListWithoutFailing) {
     EXPECT_TRUE(ListSerialPortNames(roots).isEmpty());
+}
+
+TEST_F(PortListing, BoardsOfAFolderOthersMayWriteAreNotOffered) {
+    const QString target = dir.filePath(QStringLiteral("dev/pts1"));
+    QFile(target).open(QIODevice::WriteOnly);
+    AddLink(roots.boards, QStringLiteral("board0"), target);
+    const QByteArray boards = QFile::encodeName(roots.boards);
+
+    // Anyone could have swapped board0 for a board of their own.
+    ASSERT_EQ(::chmod(boards.constData(), 01777), 0);
+    EXPECT_TRUE(ListSerialPortNames(roots).isEmpty());
+    ASSERT_EQ(::chmod(boards.constData(), 0700), 0);
+    EXPECT_EQ(ListSerialPortNames(roots), QStringList{roots.boards + QStringLiteral("/board0")});
+}
+
+TEST_F(PortListing, NamesWithControlCharactersAreNeverOffered) {
+    const QString target = dir.filePath(QStringLiteral("dev/pts1"));
+    QFile(target).open(QIODevice::WriteOnly);
+    // A line break would end the settings line the name is saved on; an escape would
+    // play tricks on a terminal.
+    AddLink(roots.boards, QStringLiteral("board0\n[Injected]"), target);
+    AddLink(roots.boards, QStringLiteral("board\x1b[2J"), target);
+    AddLink(roots.serialById, QStringLiteral("usb\r"), target);
+    AddLink(roots.boards, QStringLiteral("board1"), target);
+    EXPECT_EQ(ListSerialPortNames(roots), QStringList{roots.boards + QStringLiteral("/board1")});
 }
