@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/about_box.h"
+#include "app/monitor_window.h"
 #include "app/termination_signals.h"
 #include "ui_form1.h"
 
@@ -30,6 +31,7 @@ QString StatusPanelName(int number) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialogs_(this) {
+    sessionClock_.start();
     ui->setupUi(this);
     CreateTimers();
     CreatePort();
@@ -45,7 +47,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     WatchTerminationSignals();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The monitor watches exchange_, which goes before the window's children do.
+    delete monitor_;
+}
 
 void TForm1::FormCreate() {
     Timer1->stop();
@@ -124,6 +129,7 @@ void TForm1::ConnectMenu() {
     connect(ui->MenuSetup, &QAction::triggered, this, [this] { SelectPage(kParametersPage); });
     connect(ui->MenuViewJournal, &QAction::triggered, this,
             [this] { ShowJournal(QStringLiteral("Журнал событий")); });
+    connect(ui->MenuMonitor, &QAction::triggered, this, &TForm1::ShowMonitor);
     connect(ui->MenuClearJournal, &QAction::triggered, this, &TForm1::ClearJournal);
     connect(ui->MenuAbout, &QAction::triggered, this, &TForm1::ShowAboutBox);
 }
