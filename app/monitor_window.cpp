@@ -30,8 +30,8 @@ constexpr int kRefreshMs = 100;
 
 // clang-format off
 constexpr int kColumnWidths[tcColumnCount] = {
-    // time  dir  addr  function  meaning  frame  state  round trip
-       80,   24,  44,   130,      200,     260,   150,   80,
+    // time  dir  addr  function  meaning  state  round trip  frame
+       80,   24,  48,   130,      230,     110,   80,         300,
 };
 // clang-format on
 

@@ -253,8 +253,8 @@ QString TrafficFunctionName(std::uint8_t function) {
 
 QString TrafficColumnTitle(int column) {
     static const char16_t* const kTitles[tcColumnCount] = {
-        u"Время, мс",  u"",     u"Адрес",     u"Функция",
-        u"Содержание", u"Кадр", u"Состояние", u"Ответ, мкс",
+        u"Время, мс",  u"",          u"Адрес",      u"Функция",
+        u"Содержание", u"Состояние", u"Ответ, мкс", u"Кадр",
     };
     if (column < 0 || column >= tcColumnCount) return QString();
     return QString::fromUtf16(kTitles[column]);

@@ -18,9 +18,9 @@ enum TrafficColumn {
     tcAddress,
     tcFunction,  // number and name
     tcMeaning,   // register and value, record and length, interrupt line and count, ...
-    tcFrame,     // the raw frame
     tcState,
     tcRoundTrip,  // µs, answers only
+    tcFrame,      // the raw frame, last as the longest
     tcColumnCount
 };
 
