@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFontDatabase>
+#include <algorithm>
 
 #include "protocol/traffic_text.h"
 
@@ -57,6 +58,14 @@ void TrafficModel::RefreshAll() {
             endResetModel();
         }
         first_ = end_ = first;
+    }
+    // A full ring drops as many rows as it takes: the rows shown slide by that many instead
+    // of being removed and inserted, which would make the view lay out every row again.
+    const quint64 slide = std::min(first - first_, end - end_);
+    if (slide > 0) {
+        first_ += slide;
+        end_ += slide;
+        emit dataChanged(index(0, 0), index(rowCount() - 1, tcColumnCount - 1));
     }
     if (first > first_) {
         beginRemoveRows({}, 0, static_cast<int>(first - first_) - 1);
