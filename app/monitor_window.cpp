@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/fo_log.h"
 #include "app/journal_export.h"
 #include "app/traffic_model.h"
 #include "common/cp1251.h"
@@ -106,19 +107,8 @@ void TMonitorWindow::CreateView() {
     view_ = new QTableView(this);
     view_->setObjectName(QStringLiteral("TrafficView"));
     view_->setModel(model_);
-    view_->setShowGrid(true);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view_->setSortingEnabled(false);
-    view_->setWordWrap(false);
-    view_->setCornerButtonEnabled(false);
-    // Fixed row heights keep a full ring as cheap as a short one.
-    QHeaderView* rows = view_->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    SetUpReportView(*view_);
     QHeaderView* columns = view_->horizontalHeader();
-    columns->setSectionsClickable(false);
     columns->setStretchLastSection(true);
     for (int column = 0; column < tcColumnCount; ++column)
         columns->resizeSection(column, kColumnWidths[column]);
