@@ -26,8 +26,9 @@ namespace {
 
 const QString kSaveFilter = QStringLiteral("Текстовый файл (*.txt)|*.txt|CSV файл (*.csv)|*.csv");
 constexpr int kCsvFilterIndex = 1;
-// Ten times a second at most: enough to watch, cheap with the ring full.
-constexpr int kRefreshMs = 100;
+// Five times a second: enough to watch rows go by, and painting a screenful of rows at every
+// refresh is CPU the board on the other end of a shared machine would miss.
+constexpr int kRefreshMs = 200;
 
 // clang-format off
 constexpr int kColumnWidths[tcColumnCount] = {

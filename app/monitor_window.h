@@ -30,7 +30,7 @@ public:
     // "Сохранить ...": the rows shown as text (a tab between columns) or as ".csv", by the
     // filter chosen; Windows-1251, CR LF.
     void SaveExecute();
-    // Catches the view and the statistics up with the recorder (the window does it ten times
+    // Catches the view and the statistics up with the recorder (the window does it five times
     // a second while shown).
     void Refresh();
 
