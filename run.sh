@@ -2,10 +2,13 @@
 # Installs what is missing, builds, starts a simulated board and opens Torvel in demo/ (its
 # journal and settings land there). demo/TORVEL.INI points the port at the board's link and
 # demo/sample.ttf is a configuration file of the board's FPGA (EPF10K10, 59691 bytes): press
-# "Подключить устройство", open the sample, "Загрузить ПЛИС". Without a display Torvel runs on
-# a private Xvfb server; a screenshot of the window is saved to demo/torvel.png and Torvel keeps
-# running until Ctrl-C, which ends its session the way the close box does ("Конец сеанса"
-# logged, journal saved). The board is stopped when the script ends.
+# "Подключить устройство", open the sample, "Загрузить ПЛИС"; "Параметры" > "Монитор обмена"
+# shows the records go by. The board emulates a 115200 bit/s line, so the load takes seconds,
+# as on a bench. Without a display Torvel runs on a private Xvfb server; a screenshot of the
+# window is saved to demo/torvel.png, one of the exchange monitor during an upload to
+# demo/monitor.png, and Torvel keeps running until Ctrl-C, which ends its session the way the
+# close box does ("Конец сеанса" logged, journal saved). The board is stopped when the script
+# ends.
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -60,7 +63,7 @@ fi
 board_link=$boards_dir/board0
 link_taken "$board_link" && board_link=$boards_dir/demo
 link_taken "$board_link" && board_link=$boards_dir/demo-$$
-setsid "$board" --link "$board_link" &
+setsid "$board" --link "$board_link" --baud 115200 &
 board_pid=$!
 for _ in $(seq $((deadline_seconds * 10))); do
   link_taken "$board_link" && break
@@ -127,5 +130,16 @@ done
 sleep 1
 xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$demo/torvel.png"
 echo "run.sh: screenshot saved to $demo/torvel.png"
+
+# The monitor during an upload: the upload benchmark drives a window of its own against a board
+# of its own and pictures the monitor at 40 % of the load, so the running session is untouched.
+upload_bench="$top/build/bench/upload/upload_bench"
+if [ ! -x "$upload_bench" ]; then
+  echo "run.sh: no monitor screenshot: $upload_bench was not built" >&2
+elif QT_QPA_PLATFORM=offscreen timeout 120 "$upload_bench" --shot "$demo/monitor.png" >/dev/null 2>&1; then
+  echo "run.sh: screenshot of the exchange monitor saved to $demo/monitor.png"
+else
+  echo "run.sh: the exchange monitor screenshot could not be made" >&2
+fi
 echo "run.sh: Torvel is running on $DISPLAY in $demo; Ctrl-C ends it"
 wait "$torvel_pid" || true

@@ -22,6 +22,21 @@ constexpr int kListViewFilterIndex = 1;
 
 }  // namespace
 
+void SetUpReportView(QTableView& view) {
+    view.setShowGrid(true);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setSortingEnabled(false);
+    view.setWordWrap(false);
+    view.setCornerButtonEnabled(false);
+    // Fixed row heights keep a million rows as cheap as a hundred.
+    QHeaderView* rows = view.verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(view.fontMetrics().height() + 4);
+    view.horizontalHeader()->setSectionsClickable(false);
+}
+
 TfoLog::TfoLog(const QList<TLogRecord>& entries, DialogSeam& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("foLog"));
@@ -60,22 +75,9 @@ void TfoLog::CreateListView(const QList<TLogRecord>& entries) {
     listView_ = new QTableView(this);
     listView_->setObjectName(QStringLiteral("ListView1"));
     listView_->setModel(model_);
-    listView_->setShowGrid(true);
-    listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView_->setSelectionMode(QAbstractItemView::SingleSelection);
-    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    listView_->setSortingEnabled(false);
-    listView_->setWordWrap(false);
-    listView_->setCornerButtonEnabled(false);
-
-    // Fixed row heights keep a million rows as cheap as a hundred.
-    QHeaderView* rows = listView_->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(listView_->fontMetrics().height() + 4);
-
+    SetUpReportView(*listView_);
     QHeaderView* columns = listView_->horizontalHeader();
-    columns->setSectionsClickable(false);
     columns->setSortIndicatorShown(false);
     columns->setStretchLastSection(false);
     columns->resizeSection(0, 115);

@@ -11,6 +11,10 @@ class QTableView;
 
 namespace torvel {
 
+// A read-only report list: grid, whole-row selection, no editing or sorting, no header
+// clicks, one fixed-height line per row (so a million rows cost no more than a hundred).
+void SetUpReportView(QTableView& view);
+
 class DialogSeam;
 class JournalModel;
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/about_box.h"
+#include "app/monitor_window.h"
 #include "app/termination_signals.h"
 #include "ui_form1.h"
 
@@ -33,6 +34,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
     // Before anything that can block or take long (a start-up error box, a large journal),
     // so that a signal then still ends the session with "Конец сеанса" and the settings.
     WatchTerminationSignals();
+    sessionClock_.start();
     ui->setupUi(this);
     CreateTimers();
     CreatePort();
@@ -54,7 +56,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
             this, [this] { close(); }, Qt::QueuedConnection);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The monitor watches exchange_, which goes before the window's children do.
+    delete monitor_;
+}
 
 void TForm1::FormCreate() {
     Timer1->stop();
@@ -137,6 +142,7 @@ void TForm1::ConnectMenu() {
     connect(ui->MenuSetup, &QAction::triggered, this, [this] { SelectPage(kParametersPage); });
     connect(ui->MenuViewJournal, &QAction::triggered, this,
             [this] { ShowJournal(QStringLiteral("Журнал событий")); });
+    connect(ui->MenuMonitor, &QAction::triggered, this, &TForm1::ShowMonitor);
     connect(ui->MenuClearJournal, &QAction::triggered, this, &TForm1::ClearJournal);
     connect(ui->MenuAbout, &QAction::triggered, this, &TForm1::ShowAboutBox);
 }

@@ -2,9 +2,10 @@
 // The main window: owns every component and all program state for the whole run. Its member
 // functions live in several files by concern (form1.cpp: creation, end, menu and tabs;
 // form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_port.cpp: the port;
-// form1_exchange.cpp: requests, replies, time-out; form1_device.cpp: connect, device and
-// configuration file; form1_upload.cpp: the FPGA load).
+// form1_exchange.cpp: requests, replies, time-out, the exchange monitor; form1_device.cpp:
+// connect, device and configuration file; form1_upload.cpp: the FPGA load).
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "app/dialog_seam.h"
 #include "app/journal_lock.h"
 #include "app/log_file.h"
+#include "common/rate_estimator.h"
 #include "fpga/config_reader.h"
 #include "fpga/identity.h"
 #include "fpga/upload.h"
@@ -35,6 +37,7 @@ namespace torvel {
 class TComComboBox;
 class TComDataPacket;
 class TComPort;
+class TMonitorWindow;
 class TerminationSignals;
 }  // namespace torvel
 
@@ -153,6 +156,14 @@ public:
     void Button11Click();
     bool ResultFileOpen() const { return ResultFile.IsOpen(); }
 
+    // --- exchange monitor (form1_exchange.cpp) ---
+    // "&Монитор обмена ...": opens the monitor (created on first use) or brings it up.
+    void ShowMonitor();
+    // Null until first opened.
+    torvel::TMonitorWindow* Monitor() const { return monitor_; }
+    // Nanoseconds since the window was created, by a monotonic clock.
+    qint64 SessionClockNs() const { return sessionClock_.nsecsElapsed(); }
+
     // --- serial port and its lists (form1_port.cpp) ---
     // "При&менить": the six lists into the port inside one bracket, then SaveSettings.
     void Button4Click();
@@ -263,6 +274,8 @@ private:
     void UploadFailed(torvel::ExchangeOutcome outcome);
     void CompleteUpload();
     void ConnectTesterControls();
+    // Panel 4's tool tip: bytes a second and the time left, from uploadRate_.
+    void ShowUploadSpeed();
     void TesterReply(const torvel::DecodedReply& reply);
     void TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply);
     void ReadReply(const torvel::DecodedReply& reply);
@@ -313,5 +326,9 @@ private:
     torvel::JournalLock journalLock_;
     bool startupDone_ = false;
     bool endingBySignal_ = false;
+    // The monitor's time base and the upload's speed.
+    QElapsedTimer sessionClock_;
+    torvel::TMonitorWindow* monitor_ = nullptr;
+    torvel::RateEstimator uploadRate_;
     bool endSequenceDone_ = false;
 };

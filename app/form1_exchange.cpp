@@ -6,7 +6,9 @@
 #include <cerrno>
 
 #include "app/form1.h"
+#include "app/monitor_window.h"
 #include "common/cp1251.h"
+#include "transport/com_data_packet.h"
 #include "transport/com_error.h"
 #include "transport/com_port.h"
 #include "ui_form1.h"
@@ -20,6 +22,19 @@ constexpr int kLeftoverShown = 40;
 
 void TForm1::ConnectExchange() {
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    // Bytes before a ":" are dropped by the framer; the monitor shows them as noise.
+    CDP1->OnDiscard = [this](torvel::TComDataPacket&, const QByteArray& bytes) {
+        exchange_.Noise(QString::fromLatin1(bytes));
+    };
+}
+
+void TForm1::ShowMonitor() {
+    if (!monitor_)
+        monitor_ = new torvel::TMonitorWindow(
+            exchange_, [this] { return SessionClockNs(); }, this);
+    monitor_->show();
+    monitor_->raise();
+    monitor_->activateWindow();
 }
 
 void TForm1::SendRequest(const torvel::TExchangeOperation& operation, std::uint8_t address,

@@ -48,6 +48,8 @@ void TForm1::Button2Click() {
     StatusPanel(3)->setText(kUploadMarker);
     const QString preparatory = torvel::BeginUpload(Upload);
     ShowUploadPosition(0);
+    uploadRate_.Start(SessionClockNs(), 0, ConfigImageLength);
+    ShowUploadSpeed();
     SendRequest(upload_, static_cast<std::uint8_t>(SlaveAddress), torvel::fnWriteFileRecord,
                 preparatory);
 }
@@ -63,6 +65,19 @@ void TForm1::UploadReply() {
                 step.RequestData);
     if (step.ShownPosition) ShowUploadPosition(*step.ShownPosition);
     if (step.Progress) ui->PBLoad->setValue(*step.Progress);
+    // The bytes before the position are on their way.
+    if (Upload.UploadPosition > 0) uploadRate_.Add(SessionClockNs(), Upload.UploadPosition - 1);
+    ShowUploadSpeed();
+}
+
+void TForm1::ShowUploadSpeed() {
+    if (!uploadRate_.Known() || uploadRate_.TimeLeftNs() < 0) {
+        StatusPanel(4)->setToolTip(QStringLiteral("Скорость: измеряется"));
+        return;
+    }
+    StatusPanel(4)->setToolTip(QStringLiteral("Скорость: %1 байт/с\nОсталось: %2")
+                                   .arg(torvel::RateText(uploadRate_.Rate()),
+                                        torvel::DurationText(uploadRate_.TimeLeftNs())));
 }
 
 void TForm1::CompleteUpload() {
@@ -74,10 +89,12 @@ void TForm1::CompleteUpload() {
     EnableLoadControls(true);
     EnableTesterControls(true);
     ShowUploadPosition(0);
+    StatusPanel(4)->setToolTip(QString());
 }
 
 void TForm1::UploadFailed(torvel::ExchangeOutcome outcome) {
     Upload.UploadStarted = false;
+    StatusPanel(4)->setToolTip(QString());
     // An upload that lost its line cannot go on; after a refused or garbled reply panels 3
     // and 4 keep showing where it stopped.
     if (torvel::OutcomeText(outcome).deviceSilent) StatusPanel(3)->clear();

@@ -33,17 +33,30 @@ void AppendListViewText(QByteArray& out, const QString& text) {
 
 }  // namespace
 
-QByteArray JournalCsv(const QList<TLogRecord>& entries) {
+QString CsvLine(const QStringList& values) {
+    QString line;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i) line += u';';
+        AppendCsvValue(line, values[i]);
+    }
+    return line;
+}
+
+QByteArray CsvLines(const QList<QStringList>& rows) {
     QString text;
-    for (const TLogRecord& entry : entries) {
-        AppendCsvValue(text, entry.Time);
-        text += u';';
-        AppendCsvValue(text, entry.Title);
-        text += u';';
-        AppendCsvValue(text, entry.Description);
+    for (const QStringList& row : rows) {
+        text += CsvLine(row);
         text += u"\r\n";
     }
     return ToCp1251(text);
+}
+
+QByteArray JournalCsv(const QList<TLogRecord>& entries) {
+    QList<QStringList> rows;
+    rows.reserve(entries.size());
+    for (const TLogRecord& entry : entries)
+        rows.append({entry.Time, entry.Title, entry.Description});
+    return CsvLines(rows);
 }
 
 QByteArray JournalListView(const QList<TLogRecord>& entries) {

@@ -11,6 +11,12 @@ class QPrinter;
 
 namespace torvel {
 
+// One Windows-1251 line per row, CR LF ended, no header: the values joined by ";", a value
+// that contains ";" put in double quotes (quotes inside it are left as they are).
+QByteArray CsvLines(const QList<QStringList>& rows);
+// One such line, without its CR LF, still as text.
+QString CsvLine(const QStringList& values);
+
 // One Windows-1251 line per entry, CR LF ended, no header: time;title;description. A value
 // that contains ";" is put in double quotes (quotes inside it are left as they are).
 QByteArray JournalCsv(const QList<TLogRecord>& entries);

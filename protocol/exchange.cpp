@@ -11,6 +11,20 @@ namespace {
 // What the tick count restarts from when it would overflow.
 constexpr int kTicksAfterOverflow = 20;
 
+// ExamineReply gives only these four outcomes for a packet that answers the request.
+PacketVerdict VerdictOf(ExchangeOutcome outcome) {
+    switch (outcome) {
+        case ExchangeOutcome::eoReply:
+            return PacketVerdict::pvReply;
+        case ExchangeOutcome::eoException:
+            return PacketVerdict::pvException;
+        case ExchangeOutcome::eoBadLrc:
+            return PacketVerdict::pvBadLrc;
+        default:
+            return PacketVerdict::pvBadFrame;
+    }
+}
+
 }  // namespace
 
 int NextReplyTicks(int ticks) {
@@ -27,7 +41,13 @@ bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
     timeoutTicks_ = timeoutTicks;
     ticks_ = 0;
     const quint64 request = ++serial_;
-    const WriteResult written = host_.WriteRequestLine(RequestLine(address, function, data));
+    const QString line = RequestLine(address, function, data);
+    if (observer_) {
+        // Told before the write, so anything the write ends comes after it.
+        sentAt_ = observer_->Now();
+        observer_->RequestSent(line, sentAt_);
+    }
+    const WriteResult written = host_.WriteRequestLine(line);
     // A loss reported by the port while it wrote has ended this request already.
     if (request != serial_ || !operation_) return true;
     if (written.outcome != ExchangeOutcome::eoReply) {
@@ -40,19 +60,32 @@ bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
 
 void TExchange::Packet(const QString& packet) {
     if (!operation_) {
+        ObservePacket(packet, PacketVerdict::pvLeftover, false);
         host_.LeftoverData(packet);
         return;
     }
     const ExaminedReply examined = ExamineReply(packet, lastFunction_);
     if (examined.otherFunction) {
         // Not the answer: the wait and its time-out go on.
+        ObservePacket(packet, PacketVerdict::pvLeftover, false);
         host_.LeftoverData(packet);
         return;
     }
+    ObservePacket(packet, VerdictOf(examined.outcome), true);
     if (examined.outcome != ExchangeOutcome::eoBadFrame &&
         examined.outcome != ExchangeOutcome::eoBadLrc)
         replyFunction_ = examined.reply.function;
     Finish(examined.outcome, examined.reply);
+}
+
+void TExchange::Noise(const QString& bytes) {
+    if (observer_) observer_->NoiseReceived(bytes, observer_->Now());
+}
+
+void TExchange::ObservePacket(const QString& packet, PacketVerdict verdict, bool answers) {
+    if (!observer_) return;
+    const qint64 at = observer_->Now();
+    observer_->PacketReceived(packet, verdict, at, answers ? at - sentAt_ : -1);
 }
 
 void TExchange::Tick() {
@@ -80,6 +113,10 @@ void TExchange::Finish(ExchangeOutcome outcome, const DecodedReply& reply, const
     const TExchangeOperation* operation = operation_;
     operation_ = nullptr;
     ++serial_;
+    if (observer_) {
+        const qint64 at = observer_->Now();
+        observer_->ExchangeFinished(outcome, detail, at, operation ? at - sentAt_ : -1);
+    }
     host_.RunReplyTimer(false);
     host_.ExchangeEnded(outcome, reply, detail);
     if (!operation || outcome == ExchangeOutcome::eoWithdrawn) return;

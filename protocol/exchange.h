@@ -45,6 +45,39 @@ protected:
     ~TExchangeHost() = default;
 };
 
+// What the exchange made of one received packet.
+enum class PacketVerdict {
+    pvReply,      // the answer to the request
+    pvException,  // the board refused the request
+    pvBadLrc,     // an answer whose check characters do not match
+    pvBadFrame,   // an answer too short, or whose byte count disagrees with its data
+    pvLeftover,   // nothing awaited it, or it answers another function
+};
+
+// Watches the line as the exchange sees it (the exchange monitor). Called synchronously on
+// the exchange's thread; it must not send or end requests. Times are the observer's own
+// monotonic clock in nanoseconds, read through Now() only while an observer is set, so a
+// closed monitor costs the exchange one null check per event.
+class TExchangeObserver {
+public:
+    virtual qint64 Now() const = 0;
+    // A request line (":" to CR LF) just before it is written.
+    virtual void RequestSent(const QString& line, qint64 at) = 0;
+    // A packet from the framer (":" and LF stripped) with its verdict. `roundTrip` is the
+    // time since the request it answers was sent; -1 for a leftover.
+    virtual void PacketReceived(const QString& packet, PacketVerdict verdict, qint64 at,
+                                qint64 roundTrip) = 0;
+    // Bytes the framer dropped before a start character.
+    virtual void NoiseReceived(const QString& bytes, qint64 at) = 0;
+    // Every end (Finish). `sinceRequest` is the time since the request was sent, -1 when none
+    // was in flight (a device lost while idle); `detail` is the port's message or empty.
+    virtual void ExchangeFinished(ExchangeOutcome outcome, const QString& detail, qint64 at,
+                                  qint64 sinceRequest) = 0;
+
+protected:
+    ~TExchangeObserver() = default;
+};
+
 // The tick count after one more tick: a count that would overflow starts again from 20.
 int NextReplyTicks(int ticks);
 
@@ -69,6 +102,11 @@ public:
     // The port lost its device, or failed while waiting for line events.
     void DeviceLost(const QString& message);
     void EventError(const QString& message);
+    // Bytes the framer dropped as noise: only an observer hears of them.
+    void Noise(const QString& bytes);
+
+    // The monitor's hook; null (the default) when nobody watches. Not owned.
+    void SetObserver(TExchangeObserver* observer) { observer_ = observer; }
 
     bool ReplyExpected() const { return operation_ != nullptr; }
     int ReplyTicks() const { return ticks_; }
@@ -80,6 +118,7 @@ public:
 private:
     void Finish(ExchangeOutcome outcome, const DecodedReply& reply = {},
                 const QString& detail = QString());
+    void ObservePacket(const QString& packet, PacketVerdict verdict, bool answers);
 
     TExchangeHost& host_;
     // The request in flight: its operation (null when none), function and time-out.
@@ -91,6 +130,9 @@ private:
     std::uint8_t replyFunction_ = 0;
     // Counts the requests, so a write can tell that its own request ended while it wrote.
     quint64 serial_ = 0;
+    TExchangeObserver* observer_ = nullptr;
+    // When the request in flight was sent, by the observer's clock.
+    qint64 sentAt_ = 0;
 };
 
 }  // namespace torvel

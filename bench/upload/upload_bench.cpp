@@ -4,13 +4,21 @@
 // round trip (write returned to the reply packet), the whole upload against the wire time of
 // its frames (10 bits a character), the longest the GUI thread was kept from a 1 ms timer
 // (scheduling by a busy machine included) and its event loop's longest busy spell.
+// With the exchange monitor: the same upload with the monitor open and following against it
+// closed, and the memory and refresh time of a full ring of 100,000 rows.
 // Figures only; it never fails on a slow machine.
 //   upload_bench [--baud N]      (N alone; 0 is unpaced)
+//   upload_bench --monitor [N]   (monitor closed, open, closed, open at N bit/s, default 115200)
+//   upload_bench --ring          (a full ring: memory and the longest refresh)
+//   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
 
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,8 +29,13 @@
 #include <cstring>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/form1.h"
+#include "app/monitor_window.h"
 #include "fpga/sample_config.h"
+#include "fpga/upload.h"
+#include "protocol/frame.h"
 #include "support/board_process.h"
 #include "transport/com_data_packet.h"
 #include "transport/com_port.h"
@@ -55,6 +68,7 @@ struct Figures {
     // From the event loop waking to its next wait: the GUI thread's own longest busy spell.
     double longestBusyMs = 0;
     int requests = 0;
+    bool shotSaved = false;
 };
 
 // Waits for the condition while the event loop runs; false at the deadline.
@@ -70,7 +84,13 @@ bool RunUntil(const std::function<bool()>& condition, int deadlineMs) {
     return true;
 }
 
-Figures Upload(unsigned baud, const QString& sample) {
+// What the upload is asked to do besides uploading.
+struct UploadMode {
+    bool monitorOpen = false;
+    QString shot;  // a picture of the monitor at 40 % of the image
+};
+
+Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}) {
     Figures figures;
     QStringList options;
     if (baud) options << QStringLiteral("--baud") << QString::number(baud);
@@ -88,6 +108,10 @@ Figures Upload(unsigned baud, const QString& sample) {
     }
     form.Dialogs().setNextFileName(sample);
     form.Button1Click();
+    if (mode.monitorOpen || !mode.shot.isEmpty()) {
+        form.show();
+        form.findChild<QAction*>(QStringLiteral("MenuMonitor"))->trigger();
+    }
 
     // Time stamps around the window's own handler and its writes.
     Clock::time_point lastPacket{};
@@ -149,8 +173,21 @@ Figures Upload(unsigned baud, const QString& sample) {
 
     const Clock::time_point start = Clock::now();
     form.Button2Click();
+    bool shotTaken = mode.shot.isEmpty();
     figures.completed = RunUntil(
-        [&] { return form.FpgaStatusText == QStringLiteral("конфигурация загружена"); }, 600000);
+        [&] {
+            if (!shotTaken && form.Upload.UploadPosition * 10 >= form.ConfigImageLength * 4) {
+                shotTaken = true;
+                form.Monitor()->Refresh();
+                figures.shotSaved = form.Monitor()->grab().save(mode.shot);
+                if (!figures.shotSaved)
+                    std::fprintf(stderr, "cannot save %s\n", qPrintable(mode.shot));
+                // The picture is all that was asked for.
+                return true;
+            }
+            return form.FpgaStatusText == QStringLiteral("конфигурация загружена");
+        },
+        600000);
     figures.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     probe.stop();
     QObject::disconnect(awakeSeen);
@@ -189,6 +226,67 @@ void Print(const char* name, unsigned baud, const Figures& f) {
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
 }
 
+long ResidentKiB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The ring filled with upload records and their echoes, the longest of its kind, through the
+// recorder as the exchange would feed it; then what the shown window pays to catch up.
+void RingFigures() {
+    TForm1 form;
+    form.show();
+    form.findChild<QAction*>(QStringLiteral("MenuMonitor"))->trigger();
+    torvel::TMonitorWindow& monitor = *form.Monitor();
+    QCoreApplication::processEvents();
+    const QString record =
+        torvel::RequestLine(0, 21,
+                            torvel::ImageDataRequestData(torvel::MaxImageChunk,
+                                                         QString(2 * torvel::MaxImageChunk, u'A')));
+    const QString echo = record.mid(1).chopped(1);  // a packet: no ":" and no LF
+    const std::size_t rows = monitor.Recorder().Rows().Capacity();
+    const long before = ResidentKiB();
+    qint64 at = 0;
+    const auto feed = [&](std::size_t count) {
+        for (std::size_t i = 0; i < count; i += 2) {
+            monitor.Recorder().RequestSent(record, at += 20'000);
+            monitor.Recorder().PacketReceived(echo, torvel::PacketVerdict::pvReply, at += 20'000,
+                                              20'000);
+        }
+    };
+    feed(rows);
+    const long filled = ResidentKiB();
+    Clock::time_point start = Clock::now();
+    monitor.Refresh();
+    QCoreApplication::processEvents();
+    const double firstRefresh = Ms(Clock::now() - start);
+    // Steady state at a fast line: a tenth of a second of unpaced traffic between refreshes,
+    // each new row pushing the oldest out.
+    double longestRefresh = 0;
+    for (int round = 0; round < 50; ++round) {
+        feed(200);
+        start = Clock::now();
+        monitor.Refresh();
+        QCoreApplication::processEvents();
+        longestRefresh = std::max(longestRefresh, Ms(Clock::now() - start));
+    }
+    std::printf("full ring: %zu rows of %lld-character upload frames\n",
+                monitor.Recorder().Rows().Size(), static_cast<long long>(record.size()));
+    std::printf(
+        "  resident memory: %.1f MB before, %.1f MB filled (ring %+.1f MB), %.1f MB shown\n",
+        before / 1024.0, filled / 1024.0, (filled - before) / 1024.0, ResidentKiB() / 1024.0);
+    std::printf(
+        "  first refresh of the full ring %.2f ms; longest refresh with 200 new rows "
+        "dropping as many %.2f ms\n",
+        firstRefresh, longestRefresh);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -198,6 +296,21 @@ int main(int argc, char* argv[]) {
     std::vector<unsigned> speeds{0, 115200, 9600};
     if (argc > 2 && std::strcmp(argv[1], "--baud") == 0)
         speeds = {static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))};
+    const bool monitor = argc > 1 && std::strcmp(argv[1], "--monitor") == 0;
+    const unsigned monitorBaud =
+        monitor && argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 115200;
+    const QString shot = argc > 2 && std::strcmp(argv[1], "--shot") == 0
+                             ? QString::fromLocal8Bit(argv[2])
+                             : QString();
+    // The picture goes where the caller asked, however the folder changes below.
+    const QString shotPath = shot.isEmpty() ? shot : QDir::current().absoluteFilePath(shot);
+    if (argc > 1 && std::strcmp(argv[1], "--ring") == 0) {
+        QTemporaryDir folder;
+        if (!folder.isValid() || !QDir::setCurrent(folder.path())) return 1;
+        torvel::DialogSeam::setUnattendedByDefault(true);
+        RingFigures();
+        return 0;
+    }
 
     // The window keeps its journal and settings in the current directory.
     QTemporaryDir folder;
@@ -208,6 +321,35 @@ int main(int argc, char* argv[]) {
     if (!image) return 1;
     std::printf("image: %zu bytes from a 59691-byte sample\n", image->size());
 
+    if (!shotPath.isEmpty()) {
+        const Figures figures = Upload(115200, sample, {false, shotPath});
+        if (figures.shotSaved)
+            std::printf("monitor picture at 40 %% of the upload: %s\n", qPrintable(shotPath));
+        return figures.shotSaved ? 0 : 1;
+    }
+    if (monitor) {
+        // Alternated, so a machine that slows down or speeds up meanwhile weighs on both; the
+        // median of the rounds' differences keeps one disturbed round from deciding.
+        std::vector<double> differences;
+        std::vector<double> addedTurnaroundUs;
+        for (int round = 0; round < 3; ++round) {
+            const Figures without = Upload(monitorBaud, sample);
+            Print("monitor closed", monitorBaud, without);
+            const Figures with = Upload(monitorBaud, sample, {true, {}});
+            Print("monitor open and following", monitorBaud, with);
+            differences.push_back(100.0 * (with.totalSeconds - without.totalSeconds) /
+                                  without.totalSeconds);
+            addedTurnaroundUs.push_back(Percentile(with.turnaroundUs, 0.5) -
+                                        Percentile(without.turnaroundUs, 0.5));
+            std::printf("round %d: monitor open %+.2f %% against closed\n", round + 1,
+                        differences.back());
+        }
+        std::printf(
+            "monitor open against closed: median %+.2f %% over %zu rounds; the observer "
+            "adds %.1f us to the median turnaround\n",
+            Percentile(differences, 0.5), differences.size(), Percentile(addedTurnaroundUs, 0.5));
+        return 0;
+    }
     for (const unsigned baud : speeds) {
         const QByteArray name = baud ? QByteArray::number(baud) + " bit/s" : "unpaced";
         Print(name.constData(), baud, Upload(baud, sample));

@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Controls, Form1Captions, ::testing::Values(
     CaptionCase{"MenuConnect", "&Полключить устройство"}, CaptionCase{"MenuLoadProject", "&Загрузить проект"},
     CaptionCase{"MenuTester", "&Тестер"},              CaptionCase{"MenuParameters", "&Параметры"},
     CaptionCase{"MenuSetup", "Настроить &параметры"},   CaptionCase{"MenuViewJournal", "Просмотреть &журнал событий ..."},
-    CaptionCase{"MenuClearJournal", "&Очистить журнал событий"},
+    CaptionCase{"MenuClearJournal", "&Очистить журнал событий"}, CaptionCase{"MenuMonitor", "&Монитор обмена ..."},
     CaptionCase{"MenuHelp", "&?"},                     CaptionCase{"MenuAbout", "&О программе ..."}),
     [](const auto& row) { return std::string(row.param.objectName); });
 // clang-format on
