@@ -192,15 +192,7 @@ void TCustomComPort::StartEventThread() {
     handOver_ = std::make_shared<TComHandOver>([this] {
         QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection);
     });
-    auto deliverHere = [this](TComEvents events) {
-        try {
-            DeliverEvents(events);
-        } catch (const std::exception& error) {
-            qWarning("Serial port event failed: %s", error.what());
-        }
-    };
-    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_,
-                                           deliverHere);
+    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_);
 }
 
 void TCustomComPort::StopEventThread() {
@@ -265,10 +257,6 @@ int TCustomComPort::ReadBytes(char* buffer, int count) {
     if (!connected_) Raise(TComPortError::ReadFailed, EBADF);
     const TComIoResult result = backend_->Read(buffer, count);
     if (result.error) Raise(TComPortError::ReadFailed, result.error);
-    if (AnyLinkHas(&TComLink::OnRx)) {
-        const TComIoResult left = backend_->PendingInput();
-        if (left.error == 0 && left.count == 0) CallLinks(&TComLink::OnRx, false);
-    }
     return result.count;
 }
 

@@ -28,14 +28,13 @@ struct TComLink {
     std::function<void(bool on)> OnConn;
     std::function<void(TCustomComPort& sender, const QByteArray& bytes)> OnRxBuf;
     std::function<void(TCustomComPort& sender, const QByteArray& bytes)> OnTxBuf;
-    std::function<void()> OnTxEmpty;
     std::function<void()> OnRxFlag;
     std::function<void(bool on)> OnCTSChange;
     std::function<void(bool on)> OnDSRChange;
     std::function<void(bool on)> OnRLSDChange;
     std::function<void()> OnRing;
+    // On when a write starts, off when the line reports its output queue empty.
     std::function<void(bool on)> OnTx;
-    std::function<void(bool on)> OnRx;
 };
 
 class TCustomComPort : public QObject {
@@ -137,7 +136,7 @@ public:
     TNotifyEvent OnBeforeOpen, OnAfterOpen, OnBeforeClose, OnAfterClose;
     TRxCharEvent OnRxChar;
     TRxBufEvent OnRxBuf;
-    TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnRxFlag, OnRx80Full;
+    TNotifyEvent OnRing, OnRxFlag;
     TComSignalEvent OnCTSChange, OnDSRChange, OnRLSDChange;
     TComErrorEvent OnError;
     // The device vanished (far side hung up, adapter pulled). Reported once per opening; the

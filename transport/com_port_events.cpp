@@ -70,11 +70,10 @@ void TCustomComPort::DeliverEvent(TComEvent event, TComEvents& batch) {
             break;
         case evTxEmpty:
             CallLinks(&TComLink::OnTx, false);
-            CallLinks(&TComLink::OnTxEmpty);
-            if (OnTxEmpty) OnTxEmpty(*this);
             break;
         case evBreak:
-            if (OnBreak) OnBreak(*this);
+        case evRx80Full:
+            // Nothing here listens to these; a break also comes as a line error.
             break;
         case evRing:
             CallLinks(&TComLink::OnRing);
@@ -102,16 +101,12 @@ void TCustomComPort::DeliverEvent(TComEvent event, TComEvents& batch) {
             CallLinks(&TComLink::OnRxFlag);
             if (OnRxFlag) OnRxFlag(*this);
             break;
-        case evRx80Full:
-            if (OnRx80Full) OnRx80Full(*this);
-            break;
     }
 }
 
 void TCustomComPort::DeliverReceived(TComEvents& batch) {
     const int count = PendingInputCount();
     if (count <= 0) return;
-    CallLinks(&TComLink::OnRx, true);
     if (!linksTakeBytes_) {
         // Nobody takes bytes: they stay queued for the handler to read.
         if (OnRxChar) OnRxChar(*this, count);

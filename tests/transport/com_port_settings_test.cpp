@@ -254,12 +254,12 @@ TEST_F(PortSettings, ASettingRefusedWhileOpeningClosesThePortAgain) {
 }
 
 TEST_F(PortSettings, SyncMethodChangesOnlyWhileClosed) {
-    port->SetSyncMethod(smNone);
-    EXPECT_EQ(port->SyncMethod(), smNone);
+    port->SetSyncMethod(smWindowSync);
+    EXPECT_EQ(port->SyncMethod(), smWindowSync);
     port->OpenPort();
-    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smWindowSync); }), 14);
-    EXPECT_EQ(port->SyncMethod(), smNone);
-    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smNone); }), 0);
+    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smThreadSync); }), 14);
+    EXPECT_EQ(port->SyncMethod(), smWindowSync);
+    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smWindowSync); }), 0);
 }
 
 TEST_F(PortSettings, ListenersRegisterOnceAndLeaveOnce) {
