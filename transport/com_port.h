@@ -86,15 +86,19 @@ public:
     TSyncMethod SyncMethod() const { return syncMethod_; }
     // A different value while open raises code 14.
     void SetSyncMethod(TSyncMethod value);
-    bool Connected() const { return connected_; }
+    TComPortState State() const { return state_; }
+    // Open, not closing: handlers that run during a close already see false.
+    bool Connected() const { return state_ == psOpen; }
     void SetConnected(bool value);
 
     // ---- Operations.
     // Nothing when open. Raises code 1 (with errno) when the device cannot be opened, then
     // nothing has changed; a setting the driver refuses closes it again and raises code 7.
+    // Code 1 with EBUSY from a handler that runs while the port closes.
     void OpenPort();
-    // Nothing when closed. Ends the event thread (a pending hand-over is dropped, unsent output
-    // and unread input with it) and releases the device.
+    // Nothing unless open. Ends the event thread (a pending hand-over is dropped, unsent
+    // output and unread input with it) and releases the device. Always ends closed, with the
+    // listeners told; a failed step or handler is raised only then, the first one seen.
     void ClosePort();
     void BeginSettingsUpdate() { ++updateDepth_; }
     // Closing the outermost bracket puts every setting into effect on an open port.
@@ -102,7 +106,12 @@ public:
     int UpdateDepth() const { return updateDepth_; }
 
     // Each character is one byte (code points above 255 go out as '?'). Returns the count
-    // written, fewer than asked when the write time-out ran out; code 2 on failure.
+    // written, fewer than asked when the write time-out ran out; every failure is code 2
+    // with its errno:
+    // - When the device is gone, the port has already closed itself and run OnLinkLost by
+    //   the time the error is raised: Connected() is then false, and the caller must not
+    //   report the loss again.
+    // - Any other failure leaves the port open.
     int WriteText(const QString& text);
     int WriteBytes(QByteArrayView bytes);
     int PendingInputCount();
@@ -129,7 +138,8 @@ public:
     void ApplyAllSettings();
     TComDeviceControl DeviceControl() const;
 
-    // A batch handed over by the event thread and not yet taken up (for diagnostics).
+    // A batch or the device's loss handed over by the event thread and not yet taken up (for
+    // diagnostics).
     bool HandOverPending() const;
 
     // ---- Handlers (all optional).
@@ -139,8 +149,9 @@ public:
     TNotifyEvent OnRing, OnRxFlag;
     TComSignalEvent OnCTSChange, OnDSRChange, OnRLSDChange;
     TComErrorEvent OnError;
-    // The device vanished (far side hung up, adapter pulled). Reported once per opening; the
-    // port has already closed itself, so the next OpenPort opens it again.
+    // The device vanished (far side hung up, adapter pulled), seen by the event thread or by
+    // a write. Reported once per opening; the port has already closed itself, so the next
+    // OpenPort opens it again.
     TComMessageEvent OnLinkLost;
     // An error escaped the delivery of line events (a failed read or query, or an error thrown
     // by a handler or listener). The port stays open and goes on receiving.
@@ -157,6 +168,7 @@ private:
     void DeliverReceived(TComEvents& batch);
     void HandleEventError(const EComPort& error);
     void ReportEventError(const QString& message);
+    // The one way a gone device is handled: close, then OnLinkLost, once per opening.
     void LoseDevice(const QString& message);
     bool SessionEnded(quint64 session) const { return session_ != session; }
     template <typename Callback, typename... Args>
@@ -179,7 +191,7 @@ private:
     TComEvents events_ = kAllComEvents;
     TSyncMethod syncMethod_ = smThreadSync;
 
-    bool connected_ = false;
+    TComPortState state_ = psClosed;
     int updateDepth_ = 0;
     // Changes at every open and close, so a delivery notices that a handler closed the port.
     std::atomic<quint64> session_{0};

@@ -47,7 +47,7 @@ void TCustomComPort::RunHandOver() {
 }
 
 void TCustomComPort::DeliverEvents(TComEvents events) {
-    if (!connected_) return;
+    if (!Connected()) return;
     const quint64 session = session_;
     TComEvents batch = events;
     for (TComEvent event : kEventDeliveryOrder) {
@@ -139,8 +139,10 @@ void TCustomComPort::ReportEventError(const QString& message) {
 }
 
 void TCustomComPort::LoseDevice(const QString& message) {
-    // Once per opening: the close below makes every later report of this loss a no-op.
-    if (!connected_) return;
+    // Once per opening: the close below makes every later report of this loss a no-op, from
+    // the event thread as from a write. A loss seen while the port closes anyway is no news.
+    if (state_ != psOpen) return;
+    // The close always ends closed; a step that failed in it is logged, the loss reported.
     CallGuarded([&] { ClosePort(); });
     if (!OnLinkLost) {
         qWarning("Serial device lost: %s", qPrintable(message));

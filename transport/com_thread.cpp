@@ -59,7 +59,7 @@ void TComHandOver::Stop() {
 
 bool TComHandOver::Pending() const {
     std::lock_guard lock(mutex_);
-    return waiting_ && !taken_ && !stopped_;
+    return ((waiting_ && !taken_) || deviceGone_) && !stopped_;
 }
 
 TComThread::TComThread(TComBackend& backend, TComEvents events, TSyncMethod sync,

@@ -331,13 +331,13 @@ TEST(WriteTimeout, FollowsMultiplierAndConstant) {
 
 TEST_F(PortSettings, WriteFailureIsCode2AndKeepsThePortOpen) {
     port->OpenPort();
-    fake->writeError = EIO;
+    fake->writeError = EINVAL;
     try {
         port->WriteText(QStringLiteral("x"));
         FAIL() << "no error";
     } catch (const EComPort& error) {
         EXPECT_EQ(error.PortErrorCode(), 2);
-        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 5)"));
+        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 22)"));
     }
     EXPECT_TRUE(port->Connected());
 }
