@@ -255,12 +255,21 @@ int TCustomComPort::WriteBytes(QByteArrayView bytes) {
     if (!Connected()) Raise(TComPortError::WriteFailed, EBADF);
     const int size = static_cast<int>(bytes.size());
     CallLinks(&TComLink::OnTx, true);
-    const TComIoResult result =
-        backend_->Write(bytes.data(), size, WriteTimeoutMs(appliedTimeouts_, size));
+    // The caller is the GUI thread: a line held up by flow control must not freeze it for
+    // the seconds the time-outs would allow.
+    const int configured = WriteTimeoutMs(appliedTimeouts_, size);
+    const int limit = configured < 0 ? kWriteLimitMs : std::min(configured, kWriteLimitMs);
+    const TComIoResult result = backend_->Write(bytes.data(), size, limit);
     if (result.error) {
         if (IsDeviceGoneError(result.error))
             LoseDevice(EComPort(TComPortError::WriteFailed, result.error).Message());
         Raise(TComPortError::WriteFailed, result.error);
+    }
+    if (result.count < size) {
+        // The head of a request without its tail would reach the far side as garbage, or
+        // worse, complete a later one; the time-out itself is the error reported.
+        backend_->Purge(puTxClear);
+        Raise(TComPortError::WriteFailed, ETIMEDOUT);
     }
     if (AnyLinkHas(&TComLink::OnTxBuf)) {
         const QByteArray sent = bytes.toByteArray();

@@ -106,14 +106,17 @@ public:
     int UpdateDepth() const { return updateDepth_; }
 
     // Each character is one byte (code points above 255 go out as '?'). Returns the count
-    // written, fewer than asked when the write time-out ran out; every failure is code 2
-    // with its errno:
+    // written, which is all of it; every failure is code 2 with its errno:
+    // - The write blocks the calling thread for at most kWriteLimitMs, whatever the write
+    //   time-outs allow. What is not out by then is purged, so no part of it reaches the far
+    //   side later, and the error carries ETIMEDOUT. The port stays open.
     // - When the device is gone, the port has already closed itself and run OnLinkLost by
     //   the time the error is raised: Connected() is then false, and the caller must not
     //   report the loss again.
     // - Any other failure leaves the port open.
     int WriteText(const QString& text);
     int WriteBytes(QByteArrayView bytes);
+    static constexpr int kWriteLimitMs = 100;
     int PendingInputCount();
     int ReadBytes(char* buffer, int count);
     TComErrors ReadLineErrors();

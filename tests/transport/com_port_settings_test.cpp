@@ -306,17 +306,19 @@ TEST_F(PortSettings, OpenAndCloseHandlersRunAroundTheirStep) {
 }
 
 TEST_F(PortSettings, WritesAreBoundedByTheTimeoutsInEffect) {
+    port->Timeouts().SetWriteTotalMultiplier(5);
+    port->Timeouts().SetWriteTotalConstant(10);
     port->OpenPort();
     EXPECT_EQ(port->WriteText(QStringLiteral(":0111\r\n")), 7);
-    EXPECT_EQ(fake->lastWriteTimeout, 100 * 7 + 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 5 * 7 + 10);
     // Changed inside a bracket: the old bound holds until the bracket ends.
     port->BeginSettingsUpdate();
     port->Timeouts().SetWriteTotalMultiplier(0);
     port->WriteText(QStringLiteral("ab"));
-    EXPECT_EQ(fake->lastWriteTimeout, 100 * 2 + 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 5 * 2 + 10);
     port->EndSettingsUpdate();
     port->WriteText(QStringLiteral("ab"));
-    EXPECT_EQ(fake->lastWriteTimeout, 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 10);
 }
 
 TEST(WriteTimeout, FollowsMultiplierAndConstant) {

@@ -196,3 +196,61 @@ TEST_F(PortState, ALossDuringAPurgeThatFailsStillClosesBeforeTheReport) {
     EXPECT_EQ(port->State(), psClosed);
     EXPECT_EQ(lost.size(), 1);
 }
+
+// ---- A write never holds the caller longer than the port's limit.
+
+namespace {
+
+struct WriteBound {
+    const char* name;
+    int multiplier;
+    int constant;
+    int size;
+    int bound;  // what the backend may spend, in ms
+};
+
+class WriteBounds : public PortState, public ::testing::WithParamInterface<WriteBound> {};
+
+}  // namespace
+
+TEST_P(WriteBounds, TheBackendGetsTheSmallerOfTheTimeoutsAndTheLimit) {
+    const WriteBound& c = GetParam();
+    port->SetEvents({});
+    port->Timeouts().SetWriteTotalMultiplier(c.multiplier);
+    port->Timeouts().SetWriteTotalConstant(c.constant);
+    port->OpenPort();
+    EXPECT_EQ(port->WriteBytes(QByteArray(c.size, 'x')), c.size);
+    EXPECT_EQ(fake->lastWriteTimeout, c.bound);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Timeouts, WriteBounds, ::testing::Values(
+    WriteBound{"Defaults",        100, 1000, 255, TComPort::kWriteLimitMs},
+    WriteBound{"NoLimitAtAll",      0,    0,  17, TComPort::kWriteLimitMs},
+    WriteBound{"AllOnes",           0,   -1,  17, TComPort::kWriteLimitMs},
+    WriteBound{"ShorterThanLimit",  1,   10,  50, 60},
+    WriteBound{"JustTheLimit",      0,  100,  10, 100}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
+TEST_F(PortState, AWriteCutShortPurgesTheRestAndRaisesATimeOut) {
+    port->SetEvents({});
+    TComLink link;
+    int sentReports = 0;
+    link.OnTxBuf = [&](TCustomComPort&, const QByteArray&) { ++sentReports; };
+    port->AddListener(&link);
+    port->OpenPort();
+    fake->purges.clear();
+    fake->writeRoom = 3;
+
+    const EComPort error = ErrorOf([&] { port->WriteText(QStringLiteral(":0111\r\n")); });
+    EXPECT_EQ(error.PortErrorCode(), 2);
+    EXPECT_EQ(error.SystemErrorCode(), ETIMEDOUT);
+    EXPECT_EQ(fake->written, QByteArray(":01"));
+    // The head already queued must not go out later as the start of a garbled request.
+    EXPECT_EQ(fake->purges, QList<TComPurges>({puTxClear}));
+    EXPECT_EQ(sentReports, 0);
+    EXPECT_TRUE(port->Connected());
+    EXPECT_TRUE(lost.isEmpty());
+    port->RemoveListener(&link);
+}

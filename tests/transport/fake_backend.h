@@ -39,6 +39,8 @@ public:
     int countError = 0;
     int writeError = 0;
     int purgeError = 0;
+    // Bytes a write still takes before the line stops (flow control held off); -1: no end.
+    int writeRoom = -1;
     QByteArray input;
     TComErrors lineErrors;
     TComSignals lines;
@@ -116,8 +118,10 @@ public:
     TComIoResult Write(const char* data, int count, int timeoutMs) override {
         lastWriteTimeout = timeoutMs;
         if (writeError) return {0, writeError};
-        written.append(data, count);
-        return {count, 0};
+        const int taken = writeRoom < 0 ? count : std::min(count, writeRoom);
+        if (writeRoom >= 0) writeRoom -= taken;
+        written.append(data, taken);
+        return {taken, 0};
     }
     int Purge(TComPurges what) override {
         purges.append(what);
