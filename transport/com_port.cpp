@@ -164,6 +164,9 @@ void TCustomComPort::OpenPort() {
     ++session_;
     try {
         ApplyAllSettings();
+        // A reply the previous user of the line never read would pass for the answer to our
+        // first request.
+        if (int error = backend_->Purge(puRxClear)) Raise(TComPortError::PurgeFailed, error);
     } catch (...) {
         backend_->Close();
         state_ = psClosed;

@@ -275,6 +275,23 @@ INSTANTIATE_TEST_SUITE_P(Writes, PtyStalledWrite, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
+TEST_F(PtyPort, AReplyLeftInTheLineForAnEarlierUserIsNotReadAsTheNextAnswer) {
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    framer.SetStartString(":");
+    framer.SetStopString("\n");
+    QList<QByteArray> packets;
+    framer.OnPacket = [&](TComDataPacket&, const QByteArray& packet) { packets.append(packet); };
+    port.OpenPort();
+    port.ClosePort();
+    // The board answers after its client has gone; the bytes wait in the terminal.
+    ASSERT_TRUE(pty.Write(":0103020001F9\r\n"));
+    port.OpenPort();
+    ASSERT_TRUE(pty.Write(":0111\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !packets.isEmpty(); }, kDeadlineMs));
+    EXPECT_EQ(packets, QList<QByteArray>({"0111\r"}));
+}
+
 TEST_F(PtyPort, WritingOnAClosedPortIsCode2) {
     try {
         port.WriteText(QStringLiteral("x"));

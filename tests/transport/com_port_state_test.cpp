@@ -254,3 +254,12 @@ TEST_F(PortState, AWriteCutShortPurgesTheRestAndRaisesATimeOut) {
     EXPECT_TRUE(lost.isEmpty());
     port->RemoveListener(&link);
 }
+
+TEST_F(PortState, AnOpeningWhoseInputCannotBeDroppedFailsAndLeavesThePortClosed) {
+    port->SetEvents({});
+    fake->purgeError = EIO;
+    const EComPort error = ErrorOf([&] { port->OpenPort(); });
+    EXPECT_EQ(error.PortErrorCode(), 5);
+    EXPECT_EQ(port->State(), psClosed);
+    EXPECT_EQ(fake->closes, 1);
+}
