@@ -161,7 +161,6 @@ void TCustomComPort::OpenPort() {
     if (OnBeforeOpen) OnBeforeOpen(*this);
     if (int error = backend_->Open(port_)) Raise(TComPortError::OpenFailed, error);
     state_ = psOpen;
-    ++session_;
     try {
         ApplyAllSettings();
         // A reply the previous user of the line never read would pass for the answer to our
@@ -170,7 +169,6 @@ void TCustomComPort::OpenPort() {
     } catch (...) {
         backend_->Close();
         state_ = psClosed;
-        ++session_;
         throw;
     }
     if (events_) StartEventThread();
@@ -203,7 +201,6 @@ void TCustomComPort::ClosePort() {
     StopEventThread();
     backend_->Close();
     state_ = psClosed;
-    ++session_;
     step([this] { NotifyConnection(false); });
     step([this] {
         if (OnAfterClose) OnAfterClose(*this);
@@ -223,7 +220,7 @@ void TCustomComPort::StopEventThread() {
     thread_->Stop();
     thread_.reset();
     handOver_.reset();
-    // What the line still held belongs to the session that ends here.
+    // What the line still held belongs to the opening that ends here.
     backend_->Purge(TComPurges(puTxClear) | puRxClear);
 }
 

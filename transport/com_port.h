@@ -8,7 +8,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -134,8 +133,6 @@ public:
     void LoadPortSettings(const QString& fileName);
     QString SectionName() const;
 
-    // What one batch of line events does, in its fixed order (runs on the port's thread).
-    void DeliverEvents(TComEvents events);
     void ApplyLineSettings();
     void ApplyTimeoutSettings();
     void ApplyBufferSizes();
@@ -164,6 +161,9 @@ public:
 private:
     Q_INVOKABLE void RunHandOver();
 
+    // What one batch of line events does, in its fixed order. `owner` is the hand-over of the
+    // opening the batch belongs to.
+    void DeliverEvents(TComEvents events, const TComHandOver& owner);
     void StartEventThread();
     void StopEventThread();
     void NotifyConnection(bool on);
@@ -174,7 +174,6 @@ private:
     void ReportEventError(const QString& message);
     // The one way a gone device is handled: close, then OnLinkLost, once per opening.
     void LoseDevice(const QString& message);
-    bool SessionEnded(quint64 session) const { return session_ != session; }
     template <typename Callback, typename... Args>
     void CallLinks(Callback TComLink::*callback, Args&&... args);
     template <typename Callback>
@@ -197,12 +196,12 @@ private:
 
     TComPortState state_ = psClosed;
     int updateDepth_ = 0;
-    // Changes at every open and close, so a delivery notices that a handler closed the port.
-    std::atomic<quint64> session_{0};
     // The time-outs last put into effect; writes are bounded by these.
     TComTimeoutValues appliedTimeouts_;
     QList<TComLink*> links_;
     bool linksTakeBytes_ = false;
+    // One per opening with an event thread: a batch whose hand-over is no longer this one
+    // belongs to an opening that has ended.
     std::shared_ptr<TComHandOver> handOver_;
     std::unique_ptr<TComThread> thread_;
 };

@@ -35,7 +35,7 @@ void TCustomComPort::RunHandOver() {
     const std::optional<TComEvents> batch = handOver->TakeBatch();
     if (!batch) return;
     try {
-        DeliverEvents(*batch);
+        DeliverEvents(*batch, *handOver);
     } catch (const EComPort& error) {
         HandleEventError(error);
     } catch (const std::exception& error) {
@@ -46,15 +46,14 @@ void TCustomComPort::RunHandOver() {
     handOver->FinishBatch();
 }
 
-void TCustomComPort::DeliverEvents(TComEvents events) {
+void TCustomComPort::DeliverEvents(TComEvents events, const TComHandOver& owner) {
     if (!Connected()) return;
-    const quint64 session = session_;
     TComEvents batch = events;
     for (TComEvent event : kEventDeliveryOrder) {
         if (!batch.testFlag(event)) continue;
         DeliverEvent(event, batch);
         // A handler closed (or closed and reopened) the port: the rest belongs to no one.
-        if (SessionEnded(session)) return;
+        if (handOver_.get() != &owner) return;
     }
 }
 
