@@ -93,8 +93,9 @@ public:
     // ---- Operations.
     // Nothing when open. Raises code 1 (with errno) when the device cannot be opened, then
     // nothing has changed; a setting the driver refuses closes it again and raises code 7.
-    // Input that waited in the line from before this opening is dropped: it answers no
-    // request of ours. Code 1 with EBUSY from a handler that runs while the port closes.
+    // Input that waited in the line from before this opening is dropped, since it answers no
+    // request of ours (code 5, closed again, if that fails). Called by a handler while the
+    // port closes: code 1 with EBUSY.
     void OpenPort();
     // Nothing unless open. Ends the event thread (a pending hand-over is dropped, unsent
     // output and unread input with it) and releases the device. Always ends closed, with the
