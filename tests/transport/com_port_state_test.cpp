@@ -232,7 +232,7 @@ TEST_F(PortState, AWriteCutShortPurgesTheRestAndRaisesATimeOut) {
     EXPECT_EQ(error.SystemErrorCode(), ETIMEDOUT);
     EXPECT_EQ(fake->written, QByteArray(":01"));
     // The head already queued must not go out later as the start of a garbled request.
-    EXPECT_EQ(fake->purges, QList<TComPurges>({puTxClear}));
+    EXPECT_EQ(fake->purges, QList<TComPurges>{TComPurges(puTxClear)});
     EXPECT_EQ(sentReports, 0);
     EXPECT_TRUE(port->Connected());
     EXPECT_TRUE(lost.isEmpty());
