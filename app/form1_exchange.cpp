@@ -61,17 +61,9 @@ torvel::WriteResult TForm1::WriteRequestLine(const QString& line) {
         ComPort1->WriteText(line);
         return {};
     } catch (const torvel::EComPort& error) {
+        // A device gone under the write has closed the port and ended the exchange already.
         if (error.SystemErrorCode() == ETIMEDOUT)
             return {torvel::ExchangeOutcome::eoWriteTimeout, error.Message()};
-        if (torvel::IsDeviceGoneError(error.SystemErrorCode()) && ComPort1->Connected()) {
-            // Closing now keeps the port from reporting the same loss again at its hang-up.
-            try {
-                ComPort1->ClosePort();
-            } catch (const torvel::EComPort&) {
-                // The device is gone; nothing left to fail on that matters.
-            }
-            return {torvel::ExchangeOutcome::eoDeviceLost, error.Message()};
-        }
         return {torvel::ExchangeOutcome::eoWriteFailed, error.Message()};
     }
 }

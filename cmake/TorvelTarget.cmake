@@ -1,3 +1,8 @@
+# ThreadSanitizer keeps its own shadow memory and cannot share a build with the others.
+if(TORVEL_SANITIZE MATCHES "thread" AND TORVEL_SANITIZE MATCHES "address|leak|memory")
+  message(FATAL_ERROR "TORVEL_SANITIZE: thread cannot be combined with ${TORVEL_SANITIZE}")
+endif()
+
 # Warnings, -Werror and sanitizers for Torvel's own targets only: a parent project
 # that adds us with add_subdirectory keeps its own flags.
 function(torvel_target_options target)

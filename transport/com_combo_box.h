@@ -1,6 +1,6 @@
 #pragma once
 // TComComboBox: a drop-down list (no free text) that picks one setting of a bound port. Its
-// logic is the TComSelect it owns; this is the only widget of transport/.
+// logic is the TComSelect it owns. It lives in torvel_transport_widgets, apart from the core.
 
 #include <QComboBox>
 

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 
 #include "transport/com_text.h"
 #include "transport/com_thread.h"
@@ -44,7 +45,7 @@ static bool Store(T& field, T value) {
 
 void TCustomComPort::SetPort(const QString& value) {
     if (!Store(port_, value)) return;
-    if (connected_) {
+    if (Connected()) {
         ClosePort();
         OpenPort();
     }
@@ -76,7 +77,7 @@ void TCustomComPort::SetEventChar(char value) {
 
 void TCustomComPort::SetSyncMethod(TSyncMethod value) {
     if (value == syncMethod_) return;
-    if (connected_) Raise(TComPortError::SetWhileConnected);
+    if (state_ != psClosed) Raise(TComPortError::SetWhileConnected);
     syncMethod_ = value;
 }
 
@@ -128,20 +129,20 @@ TComDeviceControl TCustomComPort::DeviceControl() const {
 }
 
 void TCustomComPort::ApplyLineSettings() {
-    if (!connected_ || updateDepth_ > 0) return;
+    if (!Connected() || updateDepth_ > 0) return;
     if (int error = backend_->ApplyLineSettings(DeviceControl()))
         Raise(TComPortError::SetStateFailed, error);
 }
 
 void TCustomComPort::ApplyTimeoutSettings() {
-    if (!connected_ || updateDepth_ > 0) return;
+    if (!Connected() || updateDepth_ > 0) return;
     if (int error = backend_->ApplyTimeouts(timeouts_.Values()))
         Raise(TComPortError::SetTimeoutsFailed, error);
     appliedTimeouts_ = timeouts_.Values();
 }
 
 void TCustomComPort::ApplyBufferSizes() {
-    if (!connected_ || updateDepth_ > 0) return;
+    if (!Connected() || updateDepth_ > 0) return;
     if (int error = backend_->ApplyBufferSizes(buffer_.InputSize(), buffer_.OutputSize()))
         Raise(TComPortError::SetupFailed, error);
 }
@@ -155,17 +156,19 @@ void TCustomComPort::ApplyAllSettings() {
 // ---- Open and close
 
 void TCustomComPort::OpenPort() {
-    if (connected_) return;
+    if (state_ == psOpen) return;
+    if (state_ == psClosing) Raise(TComPortError::OpenFailed, EBUSY);
     if (OnBeforeOpen) OnBeforeOpen(*this);
     if (int error = backend_->Open(port_)) Raise(TComPortError::OpenFailed, error);
-    connected_ = true;
-    ++session_;
+    state_ = psOpen;
     try {
         ApplyAllSettings();
+        // A reply the previous user of the line never read would pass for the answer to our
+        // first request.
+        if (int error = backend_->Purge(puRxClear)) Raise(TComPortError::PurgeFailed, error);
     } catch (...) {
         backend_->Close();
-        connected_ = false;
-        ++session_;
+        state_ = psClosed;
         throw;
     }
     if (events_) StartEventThread();
@@ -175,32 +178,41 @@ void TCustomComPort::OpenPort() {
 }
 
 void TCustomComPort::ClosePort() {
-    if (!connected_) return;
-    ReportSignals({});
-    if (OnBeforeClose) OnBeforeClose(*this);
-    if (int error = backend_->Purge(TComPurges(puTxAbort) | puRxAbort))
-        Raise(TComPortError::PurgeFailed, error);
+    if (state_ != psOpen) return;
+    state_ = psClosing;
+    // Every step runs whatever the ones before did: a port left half open could be neither
+    // used nor opened again.
+    std::exception_ptr firstError;
+    auto step = [&firstError](const auto& action) {
+        try {
+            action();
+        } catch (...) {
+            if (!firstError) firstError = std::current_exception();
+        }
+    };
+    step([this] { ReportSignals({}); });
+    step([this] {
+        if (OnBeforeClose) OnBeforeClose(*this);
+    });
+    step([this] {
+        if (int error = backend_->Purge(TComPurges(puTxAbort) | puRxAbort))
+            Raise(TComPortError::PurgeFailed, error);
+    });
     StopEventThread();
     backend_->Close();
-    connected_ = false;
-    ++session_;
-    NotifyConnection(false);
-    if (OnAfterClose) OnAfterClose(*this);
+    state_ = psClosed;
+    step([this] { NotifyConnection(false); });
+    step([this] {
+        if (OnAfterClose) OnAfterClose(*this);
+    });
+    if (firstError) std::rethrow_exception(firstError);
 }
 
 void TCustomComPort::StartEventThread() {
     handOver_ = std::make_shared<TComHandOver>([this] {
         QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection);
     });
-    auto deliverHere = [this](TComEvents events) {
-        try {
-            DeliverEvents(events);
-        } catch (const std::exception& error) {
-            qWarning("Serial port event failed: %s", error.what());
-        }
-    };
-    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_,
-                                           deliverHere);
+    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_);
 }
 
 void TCustomComPort::StopEventThread() {
@@ -208,7 +220,7 @@ void TCustomComPort::StopEventThread() {
     thread_->Stop();
     thread_.reset();
     handOver_.reset();
-    // What the line still held belongs to the session that ends here.
+    // What the line still held belongs to the opening that ends here.
     backend_->Purge(TComPurges(puTxClear) | puRxClear);
 }
 
@@ -240,12 +252,25 @@ int TCustomComPort::WriteText(const QString& text) {
 
 int TCustomComPort::WriteBytes(QByteArrayView bytes) {
     if (bytes.isEmpty()) return 0;
-    if (!connected_) Raise(TComPortError::WriteFailed, EBADF);
+    if (!Connected()) Raise(TComPortError::WriteFailed, EBADF);
     const int size = static_cast<int>(bytes.size());
     CallLinks(&TComLink::OnTx, true);
-    const TComIoResult result =
-        backend_->Write(bytes.data(), size, WriteTimeoutMs(appliedTimeouts_, size));
-    if (result.error) Raise(TComPortError::WriteFailed, result.error);
+    // The caller is the GUI thread: a line held up by flow control must not freeze it for
+    // the seconds the time-outs would allow.
+    const int configured = WriteTimeoutMs(appliedTimeouts_, size);
+    const int limit = configured < 0 ? kWriteLimitMs : std::min(configured, kWriteLimitMs);
+    const TComIoResult result = backend_->Write(bytes.data(), size, limit);
+    if (result.error) {
+        if (IsDeviceGoneError(result.error))
+            LoseDevice(EComPort(TComPortError::WriteFailed, result.error).Message());
+        Raise(TComPortError::WriteFailed, result.error);
+    }
+    if (result.count < size) {
+        // The head of a request without its tail would reach the far side as garbage, or
+        // worse, complete a later one; the time-out itself is the error reported.
+        backend_->Purge(puTxClear);
+        Raise(TComPortError::WriteFailed, ETIMEDOUT);
+    }
     if (AnyLinkHas(&TComLink::OnTxBuf)) {
         const QByteArray sent = bytes.toByteArray();
         CallLinks(&TComLink::OnTxBuf, *this, sent);
@@ -254,7 +279,7 @@ int TCustomComPort::WriteBytes(QByteArrayView bytes) {
 }
 
 int TCustomComPort::PendingInputCount() {
-    if (!connected_) Raise(TComPortError::ClearErrorFailed, EBADF);
+    if (!Connected()) Raise(TComPortError::ClearErrorFailed, EBADF);
     const TComIoResult result = backend_->PendingInput();
     if (result.error) Raise(TComPortError::ClearErrorFailed, result.error);
     return result.count;
@@ -262,19 +287,15 @@ int TCustomComPort::PendingInputCount() {
 
 int TCustomComPort::ReadBytes(char* buffer, int count) {
     if (count <= 0) return 0;
-    if (!connected_) Raise(TComPortError::ReadFailed, EBADF);
+    if (!Connected()) Raise(TComPortError::ReadFailed, EBADF);
     const TComIoResult result = backend_->Read(buffer, count);
     if (result.error) Raise(TComPortError::ReadFailed, result.error);
-    if (AnyLinkHas(&TComLink::OnRx)) {
-        const TComIoResult left = backend_->PendingInput();
-        if (left.error == 0 && left.count == 0) CallLinks(&TComLink::OnRx, false);
-    }
     return result.count;
 }
 
 TComErrors TCustomComPort::ReadLineErrors() {
     TComErrors errors;
-    if (!connected_) Raise(TComPortError::ClearErrorFailed, EBADF);
+    if (!Connected()) Raise(TComPortError::ClearErrorFailed, EBADF);
     if (int error = backend_->TakeLineErrors(errors))
         Raise(TComPortError::ClearErrorFailed, error);
     if (!parity_.Check()) errors &= ~TComErrors(ceRxParity);
@@ -283,7 +304,7 @@ TComErrors TCustomComPort::ReadLineErrors() {
 
 TComSignals TCustomComPort::ReadModemSignals() {
     TComSignals lines;
-    if (!connected_) Raise(TComPortError::ModemStatusFailed, EBADF);
+    if (!Connected()) Raise(TComPortError::ModemStatusFailed, EBADF);
     if (int error = backend_->ModemSignals(lines))
         Raise(TComPortError::ModemStatusFailed, error);
     return lines;

@@ -8,7 +8,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -28,14 +27,13 @@ struct TComLink {
     std::function<void(bool on)> OnConn;
     std::function<void(TCustomComPort& sender, const QByteArray& bytes)> OnRxBuf;
     std::function<void(TCustomComPort& sender, const QByteArray& bytes)> OnTxBuf;
-    std::function<void()> OnTxEmpty;
     std::function<void()> OnRxFlag;
     std::function<void(bool on)> OnCTSChange;
     std::function<void(bool on)> OnDSRChange;
     std::function<void(bool on)> OnRLSDChange;
     std::function<void()> OnRing;
+    // On when a write starts, off when the line reports its output queue empty.
     std::function<void(bool on)> OnTx;
-    std::function<void(bool on)> OnRx;
 };
 
 class TCustomComPort : public QObject {
@@ -87,15 +85,21 @@ public:
     TSyncMethod SyncMethod() const { return syncMethod_; }
     // A different value while open raises code 14.
     void SetSyncMethod(TSyncMethod value);
-    bool Connected() const { return connected_; }
+    TComPortState State() const { return state_; }
+    // Open, not closing: handlers that run during a close already see false.
+    bool Connected() const { return state_ == psOpen; }
     void SetConnected(bool value);
 
     // ---- Operations.
     // Nothing when open. Raises code 1 (with errno) when the device cannot be opened, then
     // nothing has changed; a setting the driver refuses closes it again and raises code 7.
+    // Input that waited in the line from before this opening is dropped, since it answers no
+    // request of ours (code 5, closed again, if that fails). Called by a handler while the
+    // port closes: code 1 with EBUSY.
     void OpenPort();
-    // Nothing when closed. Ends the event thread (a pending hand-over is dropped, unsent output
-    // and unread input with it) and releases the device.
+    // Nothing unless open. Ends the event thread (a pending hand-over is dropped, unsent
+    // output and unread input with it) and releases the device. Always ends closed, with the
+    // listeners told; a failed step or handler is raised only then, the first one seen.
     void ClosePort();
     void BeginSettingsUpdate() { ++updateDepth_; }
     // Closing the outermost bracket puts every setting into effect on an open port.
@@ -103,9 +107,17 @@ public:
     int UpdateDepth() const { return updateDepth_; }
 
     // Each character is one byte (code points above 255 go out as '?'). Returns the count
-    // written, fewer than asked when the write time-out ran out; code 2 on failure.
+    // written, which is all of it; every failure is code 2 with its errno:
+    // - The write blocks the calling thread for at most kWriteLimitMs, whatever the write
+    //   time-outs allow. What is not out by then is purged, so no part of it reaches the far
+    //   side later, and the error carries ETIMEDOUT. The port stays open.
+    // - When the device is gone, the port has already closed itself and run OnLinkLost by
+    //   the time the error is raised: Connected() is then false, and the caller must not
+    //   report the loss again.
+    // - Any other failure leaves the port open.
     int WriteText(const QString& text);
     int WriteBytes(QByteArrayView bytes);
+    static constexpr int kWriteLimitMs = 100;
     int PendingInputCount();
     int ReadBytes(char* buffer, int count);
     TComErrors ReadLineErrors();
@@ -122,26 +134,26 @@ public:
     void LoadPortSettings(const QString& fileName);
     QString SectionName() const;
 
-    // What one batch of line events does, in its fixed order (runs on the port's thread).
-    void DeliverEvents(TComEvents events);
     void ApplyLineSettings();
     void ApplyTimeoutSettings();
     void ApplyBufferSizes();
     void ApplyAllSettings();
     TComDeviceControl DeviceControl() const;
 
-    // A batch handed over by the event thread and not yet taken up (for diagnostics).
+    // A batch or the device's loss handed over by the event thread and not yet taken up (for
+    // diagnostics).
     bool HandOverPending() const;
 
     // ---- Handlers (all optional).
     TNotifyEvent OnBeforeOpen, OnAfterOpen, OnBeforeClose, OnAfterClose;
     TRxCharEvent OnRxChar;
     TRxBufEvent OnRxBuf;
-    TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnRxFlag, OnRx80Full;
+    TNotifyEvent OnRing, OnRxFlag;
     TComSignalEvent OnCTSChange, OnDSRChange, OnRLSDChange;
     TComErrorEvent OnError;
-    // The device vanished (far side hung up, adapter pulled). Reported once per opening; the
-    // port has already closed itself, so the next OpenPort opens it again.
+    // The device vanished (far side hung up, adapter pulled), seen by the event thread or by
+    // a write. Reported once per opening; the port has already closed itself, so the next
+    // OpenPort opens it again.
     TComMessageEvent OnLinkLost;
     // An error escaped the delivery of line events (a failed read or query, or an error thrown
     // by a handler or listener). The port stays open and goes on receiving.
@@ -150,6 +162,9 @@ public:
 private:
     Q_INVOKABLE void RunHandOver();
 
+    // What one batch of line events does, in its fixed order. `owner` is the hand-over of the
+    // opening the batch belongs to.
+    void DeliverEvents(TComEvents events, const TComHandOver& owner);
     void StartEventThread();
     void StopEventThread();
     void NotifyConnection(bool on);
@@ -158,8 +173,8 @@ private:
     void DeliverReceived(TComEvents& batch);
     void HandleEventError(const EComPort& error);
     void ReportEventError(const QString& message);
+    // The one way a gone device is handled: close, then OnLinkLost, once per opening.
     void LoseDevice(const QString& message);
-    bool SessionEnded(quint64 session) const { return session_ != session; }
     template <typename Callback, typename... Args>
     void CallLinks(Callback TComLink::*callback, Args&&... args);
     template <typename Callback>
@@ -180,14 +195,14 @@ private:
     TComEvents events_ = kAllComEvents;
     TSyncMethod syncMethod_ = smThreadSync;
 
-    bool connected_ = false;
+    TComPortState state_ = psClosed;
     int updateDepth_ = 0;
-    // Changes at every open and close, so a delivery notices that a handler closed the port.
-    std::atomic<quint64> session_{0};
     // The time-outs last put into effect; writes are bounded by these.
     TComTimeoutValues appliedTimeouts_;
     QList<TComLink*> links_;
     bool linksTakeBytes_ = false;
+    // One per opening with an event thread: a batch whose hand-over is no longer this one
+    // belongs to an opening that has ended.
     std::shared_ptr<TComHandOver> handOver_;
     std::unique_ptr<TComThread> thread_;
 };

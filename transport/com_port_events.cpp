@@ -35,7 +35,7 @@ void TCustomComPort::RunHandOver() {
     const std::optional<TComEvents> batch = handOver->TakeBatch();
     if (!batch) return;
     try {
-        DeliverEvents(*batch);
+        DeliverEvents(*batch, *handOver);
     } catch (const EComPort& error) {
         HandleEventError(error);
     } catch (const std::exception& error) {
@@ -46,15 +46,14 @@ void TCustomComPort::RunHandOver() {
     handOver->FinishBatch();
 }
 
-void TCustomComPort::DeliverEvents(TComEvents events) {
-    if (!connected_) return;
-    const quint64 session = session_;
+void TCustomComPort::DeliverEvents(TComEvents events, const TComHandOver& owner) {
+    if (!Connected()) return;
     TComEvents batch = events;
     for (TComEvent event : kEventDeliveryOrder) {
         if (!batch.testFlag(event)) continue;
         DeliverEvent(event, batch);
         // A handler closed (or closed and reopened) the port: the rest belongs to no one.
-        if (SessionEnded(session)) return;
+        if (handOver_.get() != &owner) return;
     }
 }
 
@@ -70,11 +69,10 @@ void TCustomComPort::DeliverEvent(TComEvent event, TComEvents& batch) {
             break;
         case evTxEmpty:
             CallLinks(&TComLink::OnTx, false);
-            CallLinks(&TComLink::OnTxEmpty);
-            if (OnTxEmpty) OnTxEmpty(*this);
             break;
         case evBreak:
-            if (OnBreak) OnBreak(*this);
+        case evRx80Full:
+            // Nothing here listens to these; a break also comes as a line error.
             break;
         case evRing:
             CallLinks(&TComLink::OnRing);
@@ -102,16 +100,12 @@ void TCustomComPort::DeliverEvent(TComEvent event, TComEvents& batch) {
             CallLinks(&TComLink::OnRxFlag);
             if (OnRxFlag) OnRxFlag(*this);
             break;
-        case evRx80Full:
-            if (OnRx80Full) OnRx80Full(*this);
-            break;
     }
 }
 
 void TCustomComPort::DeliverReceived(TComEvents& batch) {
     const int count = PendingInputCount();
     if (count <= 0) return;
-    CallLinks(&TComLink::OnRx, true);
     if (!linksTakeBytes_) {
         // Nobody takes bytes: they stay queued for the handler to read.
         if (OnRxChar) OnRxChar(*this, count);
@@ -144,8 +138,10 @@ void TCustomComPort::ReportEventError(const QString& message) {
 }
 
 void TCustomComPort::LoseDevice(const QString& message) {
-    // Once per opening: the close below makes every later report of this loss a no-op.
-    if (!connected_) return;
+    // Once per opening: the close below makes every later report of this loss a no-op, from
+    // the event thread as from a write. A loss seen while the port closes anyway is no news.
+    if (state_ != psOpen) return;
+    // The close always ends closed; a step that failed in it is logged, the loss reported.
     CallGuarded([&] { ClosePort(); });
     if (!OnLinkLost) {
         qWarning("Serial device lost: %s", qPrintable(message));

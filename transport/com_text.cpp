@@ -83,8 +83,9 @@ QStringList ParityTexts() { return AllTexts(kParityTexts); }
 QStringList FlowControlTexts() { return AllTexts(kFlowTexts); }
 
 int BaudRateValue(TBaudRate value) {
-    if (value < 0 || value >= static_cast<int>(kBaudValues.size())) return 0;
-    return kBaudValues[static_cast<std::size_t>(value)];
+    // The enumeration's own type may be unsigned; the bound is checked on a plain index.
+    const auto index = static_cast<std::size_t>(value);
+    return index < kBaudValues.size() ? kBaudValues[index] : 0;
 }
 
 }  // namespace torvel

@@ -59,17 +59,15 @@ void TComHandOver::Stop() {
 
 bool TComHandOver::Pending() const {
     std::lock_guard lock(mutex_);
-    return waiting_ && !taken_ && !stopped_;
+    return ((waiting_ && !taken_) || deviceGone_) && !stopped_;
 }
 
 TComThread::TComThread(TComBackend& backend, TComEvents events, TSyncMethod sync,
-                       std::shared_ptr<TComHandOver> handOver,
-                       std::function<void(TComEvents)> deliverHere)
+                       std::shared_ptr<TComHandOver> handOver)
     : backend_(backend),
       events_(events),
       sync_(sync),
       handOver_(std::move(handOver)),
-      deliverHere_(std::move(deliverHere)),
       thread_([this] { Run(); }) {}
 
 TComThread::~TComThread() { Stop(); }
@@ -94,18 +92,10 @@ void TComThread::Run() {
 }
 
 bool TComThread::HandOver(TComEvents events) {
-    switch (sync_) {
-        case smThreadSync:
-            return handOver_->Deliver(events);
-        case smWindowSync:
-            // One hand-over per event, in the order a batch is delivered.
-            for (TComEvent event : kEventDeliveryOrder) {
-                if (events.testFlag(event) && !handOver_->Deliver(event)) return false;
-            }
-            return true;
-        case smNone:
-            deliverHere_(events);
-            return true;
+    if (sync_ == smThreadSync) return handOver_->Deliver(events);
+    // One hand-over per event, in the order a batch is delivered.
+    for (TComEvent event : kEventDeliveryOrder) {
+        if (events.testFlag(event) && !handOver_->Deliver(event)) return false;
     }
     return true;
 }

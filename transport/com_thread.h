@@ -47,10 +47,8 @@ private:
 
 class TComThread {
 public:
-    // Runs `deliverHere` on the event thread itself for smNone; the other methods hand over.
     TComThread(TComBackend& backend, TComEvents events, TSyncMethod sync,
-               std::shared_ptr<TComHandOver> handOver,
-               std::function<void(TComEvents)> deliverHere);
+               std::shared_ptr<TComHandOver> handOver);
     ~TComThread();
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
@@ -67,7 +65,6 @@ private:
     const TComEvents events_;
     const TSyncMethod sync_;
     std::shared_ptr<TComHandOver> handOver_;
-    std::function<void(TComEvents)> deliverHere_;
     std::thread thread_;
 };
 

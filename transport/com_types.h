@@ -17,7 +17,12 @@ enum TDTRFlowControl { dtrDisable, dtrEnable, dtrHandshake };
 enum TRTSFlowControl { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
 // Not stored anywhere: derived from and written into the flow-control flags.
 enum TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
-enum TSyncMethod { smThreadSync, smWindowSync, smNone };
+// How the event thread hands its events to the port's thread: one batch at a time, or one
+// event at a time. Either way they run on the port's thread, never on the event thread.
+enum TSyncMethod { smThreadSync, smWindowSync };
+// Closing lasts while ClosePort (or the loss of the device) runs its steps and handlers; the
+// port is neither open nor free to open again until it ends.
+enum TComPortState { psClosed, psOpen, psClosing };
 
 // clang-format off
 enum TComEvent : unsigned {

@@ -139,9 +139,21 @@ TEST_F(PortEvents, TheEventCharacterAmongTheBytesRaisesRxFlagAfterThem) {
     EXPECT_EQ(order, QStringList({QStringLiteral("bytes"), QStringLiteral("flag")}));
 }
 
-TEST_F(PortEvents, AHandlerThatClosesThePortEndsTheBatchWithoutDeadlock) {
+namespace {
+
+class HandlerClosesPort : public PortEvents, public ::testing::WithParamInterface<bool> {};
+
+}  // namespace
+
+TEST_P(HandlerClosesPort, EndsTheBatchWithoutDeadlock) {
+    const bool reopen = GetParam();
     framer.SetComPort(port.get());
-    framer.OnPacket = [&](TComDataPacket&, const QByteArray&) { port->ClosePort(); };
+    int packetsSeen = 0;
+    framer.OnPacket = [&](TComDataPacket&, const QByteArray&) {
+        ++packetsSeen;
+        port->ClosePort();
+        if (reopen) port->OpenPort();
+    };
     Open();
     int ctsCalls = 0;
     QStringList errors;
@@ -149,15 +161,18 @@ TEST_F(PortEvents, AHandlerThatClosesThePortEndsTheBatchWithoutDeadlock) {
     port->OnEventError = [&](TCustomComPort&, const QString& message) { errors.append(message); };
     fake->input = ":01\n";
     fake->Push(TComEvents(evRxChar) | evCTS);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !port->Connected(); }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return packetsSeen == 1; }, kDeadlineMs));
     QCoreApplication::processEvents();
-    // Only the close reported the lines; the batch's own CTS event never ran.
-    EXPECT_EQ(ctsCalls, 1);
+    // Only the close (and the new opening) reported the lines; the batch's own CTS event,
+    // which belonged to the opening that ended, never ran.
+    EXPECT_EQ(ctsCalls, reopen ? 2 : 1);
     EXPECT_TRUE(errors.isEmpty());
     port->OpenPort();
     EXPECT_TRUE(port->Connected());
     port->OnCTSChange = nullptr;
 }
+
+INSTANTIATE_TEST_SUITE_P(AndReopens, HandlerClosesPort, ::testing::Bool());
 
 TEST_F(PortEvents, AnErrorFromAListenerIsReportedAndReceivingGoesOn) {
     framer.SetComPort(port.get());

@@ -227,16 +227,69 @@ TEST_F(PtyPort, WrittenTextReachesTheFarSideAndAnEmptyWriteSendsNothing) {
     EXPECT_EQ(pty.Read(17 + 256), QByteArray(":010300000001FB\r\n") + all);
 }
 
-TEST_F(PtyPort, AWriteThatTimesOutReturnsTheShortCount) {
-    port.Timeouts().SetWriteTotalMultiplier(0);
-    port.Timeouts().SetWriteTotalConstant(20);
+// A line that takes no more output, as one whose far side holds CTS low.
+struct StalledWriteCase {
+    const char* name;
+    int multiplier;
+    int constant;
+    bool outputStopped;  // stopped before the write starts, else the write outgrows the queue
+    int size;
+};
+
+class PtyStalledWrite : public PtyPort, public ::testing::WithParamInterface<StalledWriteCase> {};
+
+TEST_P(PtyStalledWrite, EndsInATimeOutErrorAndLeavesThePortOpen) {
+    const StalledWriteCase& c = GetParam();
+    port.Timeouts().SetWriteTotalMultiplier(c.multiplier);
+    port.Timeouts().SetWriteTotalConstant(c.constant);
+    // Opened before the port takes the device for itself.
+    const int control = ::open(pty.SlavePath().toLocal8Bit().constData(),
+                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(control, 0);
+    int lost = 0;
+    port.OnLinkLost = [&](TCustomComPort&, const QString&) { ++lost; };
     port.OpenPort();
-    // Nobody reads the far side: the queues fill and the write stops at its time-out.
-    const QByteArray big(4 * 1024 * 1024, 'x');
-    const int written = port.WriteBytes(big);
-    EXPECT_GT(written, 0);
-    EXPECT_LT(written, big.size());
+    if (c.outputStopped) {
+        ASSERT_EQ(::tcflow(control, TCOOFF), 0);
+    }
+    try {
+        port.WriteBytes(QByteArray(c.size, 'x'));
+        ADD_FAILURE() << "the write did not time out";
+    } catch (const EComPort& error) {
+        EXPECT_EQ(error.PortErrorCode(), 2);
+        EXPECT_EQ(error.SystemErrorCode(), ETIMEDOUT);
+        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 110)"));
+    }
     EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(lost, 0);
+    ::tcflow(control, TCOON);
+    ::close(control);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Writes, PtyStalledWrite, ::testing::Values(
+    // The default bound would be 100 ms a byte plus a second: 26.5 s for this request.
+    StalledWriteCase{"RequestOnAStoppedLineWithDefaultTimeouts", 100, 1000, true, 255},
+    StalledWriteCase{"RequestOnAStoppedLineWithoutATimeout", 0, 0, true, 255},
+    StalledWriteCase{"MoreThanTheQueueTakesWithAShortTimeout", 0, 20, false, 4 << 20}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
+TEST_F(PtyPort, AReplyLeftInTheLineForAnEarlierUserIsNotReadAsTheNextAnswer) {
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    framer.SetStartString(":");
+    framer.SetStopString("\n");
+    QList<QByteArray> packets;
+    framer.OnPacket = [&](TComDataPacket&, const QByteArray& packet) { packets.append(packet); };
+    port.OpenPort();
+    port.ClosePort();
+    // The board answers after its client has gone; the bytes wait in the terminal.
+    ASSERT_TRUE(pty.Write(":0103020001F9\r\n"));
+    port.OpenPort();
+    ASSERT_TRUE(pty.Write(":0111\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !packets.isEmpty(); }, kDeadlineMs));
+    EXPECT_EQ(packets, QList<QByteArray>({"0111\r"}));
 }
 
 TEST_F(PtyPort, WritingOnAClosedPortIsCode2) {

@@ -254,12 +254,12 @@ TEST_F(PortSettings, ASettingRefusedWhileOpeningClosesThePortAgain) {
 }
 
 TEST_F(PortSettings, SyncMethodChangesOnlyWhileClosed) {
-    port->SetSyncMethod(smNone);
-    EXPECT_EQ(port->SyncMethod(), smNone);
+    port->SetSyncMethod(smWindowSync);
+    EXPECT_EQ(port->SyncMethod(), smWindowSync);
     port->OpenPort();
-    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smWindowSync); }), 14);
-    EXPECT_EQ(port->SyncMethod(), smNone);
-    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smNone); }), 0);
+    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smThreadSync); }), 14);
+    EXPECT_EQ(port->SyncMethod(), smWindowSync);
+    EXPECT_EQ(ErrorCodeOf([&] { port->SetSyncMethod(smWindowSync); }), 0);
 }
 
 TEST_F(PortSettings, ListenersRegisterOnceAndLeaveOnce) {
@@ -306,17 +306,19 @@ TEST_F(PortSettings, OpenAndCloseHandlersRunAroundTheirStep) {
 }
 
 TEST_F(PortSettings, WritesAreBoundedByTheTimeoutsInEffect) {
+    port->Timeouts().SetWriteTotalMultiplier(5);
+    port->Timeouts().SetWriteTotalConstant(10);
     port->OpenPort();
     EXPECT_EQ(port->WriteText(QStringLiteral(":0111\r\n")), 7);
-    EXPECT_EQ(fake->lastWriteTimeout, 100 * 7 + 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 5 * 7 + 10);
     // Changed inside a bracket: the old bound holds until the bracket ends.
     port->BeginSettingsUpdate();
     port->Timeouts().SetWriteTotalMultiplier(0);
     port->WriteText(QStringLiteral("ab"));
-    EXPECT_EQ(fake->lastWriteTimeout, 100 * 2 + 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 5 * 2 + 10);
     port->EndSettingsUpdate();
     port->WriteText(QStringLiteral("ab"));
-    EXPECT_EQ(fake->lastWriteTimeout, 1000);
+    EXPECT_EQ(fake->lastWriteTimeout, 10);
 }
 
 TEST(WriteTimeout, FollowsMultiplierAndConstant) {
@@ -331,13 +333,13 @@ TEST(WriteTimeout, FollowsMultiplierAndConstant) {
 
 TEST_F(PortSettings, WriteFailureIsCode2AndKeepsThePortOpen) {
     port->OpenPort();
-    fake->writeError = EIO;
+    fake->writeError = EINVAL;
     try {
         port->WriteText(QStringLiteral("x"));
         FAIL() << "no error";
     } catch (const EComPort& error) {
         EXPECT_EQ(error.PortErrorCode(), 2);
-        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 5)"));
+        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 22)"));
     }
     EXPECT_TRUE(port->Connected());
 }

@@ -3,6 +3,7 @@
 // the event thread batches of events one at a time.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <condition_variable>
@@ -27,6 +28,7 @@ public:
     TComTimeoutValues lastTimeouts;
     int lastWriteTimeout = 0;
     QByteArray written;
+    QList<TComPurges> purges;
     // Calls of the delivery path, in order ("errors", "count", "read", "signals").
     QStringList calls;
 
@@ -36,6 +38,9 @@ public:
     int readError = 0;
     int countError = 0;
     int writeError = 0;
+    int purgeError = 0;
+    // Bytes a write still takes before the line stops (flow control held off); -1: no end.
+    int writeRoom = -1;
     QByteArray input;
     TComErrors lineErrors;
     TComSignals lines;
@@ -113,10 +118,15 @@ public:
     TComIoResult Write(const char* data, int count, int timeoutMs) override {
         lastWriteTimeout = timeoutMs;
         if (writeError) return {0, writeError};
-        written.append(data, count);
-        return {count, 0};
+        const int taken = writeRoom < 0 ? count : std::min(count, writeRoom);
+        if (writeRoom >= 0) writeRoom -= taken;
+        written.append(data, taken);
+        return {taken, 0};
     }
-    int Purge(TComPurges) override { return 0; }
+    int Purge(TComPurges what) override {
+        purges.append(what);
+        return purgeError;
+    }
     int ModemSignals(TComSignals& result) override {
         calls.append(QStringLiteral("signals"));
         result = lines;

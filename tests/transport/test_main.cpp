@@ -1,13 +1,11 @@
-// The transport tests need an event loop (hand-overs are queued calls) and, for the setting
-// lists, widgets; one QApplication serves the whole run.
+// The transport tests need an event loop (hand-overs are queued calls) but no widgets: the
+// core links none, so a QCoreApplication serves the whole run.
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Also when the build lists the tests, where no display is set.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
