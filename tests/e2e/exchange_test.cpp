@@ -4,6 +4,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "board_window.h"
 #include "common/hex.h"
 #include "protocol/frame.h"
@@ -280,6 +284,34 @@ TEST_F(BoardWindowTest, WriteThatFindsTheDeviceGoneReportsTheLossOnce) {
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_TRUE(LoadControlsEnabled());
     EXPECT_FALSE(form.DeviceConnected);
+}
+
+TEST_F(BoardWindowTest, RequestTheLineDoesNotTakeEndsItsOwnWayAndTheWindowStaysLive) {
+    torvel::testing::PtyPair line;
+    // A second descriptor on the terminal, taken before the port holds it alone.
+    const int control = ::open(line.SlavePath().toLocal8Bit().constData(),
+                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(control, 0);
+    TForm1& form = Form();
+    form.ComPort1->SetPort(line.SlavePath());
+    form.ComPort1->OpenPort();
+    ASSERT_EQ(::tcflow(control, TCOOFF), 0);  // as flow control holding the line
+    form.EnableLoadControls(false);
+    const int eventsBefore = EventCount();
+
+    QElapsedTimer clock;
+    clock.start();
+    form.SendRequest(kNoOperation, 0, torvel::fnWriteFileRecord,
+                     QStringLiteral("7A06000A000100") + QStringLiteral("00").repeated(115));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(Events(eventsBefore),
+              QStringList{QStringLiteral("[ТАЙМАУТ] Запрос не передан устройству")});
+    EXPECT_FALSE(form.ReplyExpected());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_TRUE(LoadControlsEnabled());
+    EXPECT_FALSE(form.DeviceConnected);
+    ::tcflow(control, TCOON);
+    ::close(control);
 }
 
 }  // namespace
