@@ -4,7 +4,6 @@
 // resident memory over a long run. Figures only; it never fails on a slow machine.
 //   tester_bench [--steps N]      (register steps of the first run; default 10000)
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -23,28 +22,15 @@
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
+#include "bench/support/gui_thread_probe.h"
 #include "support/board_process.h"
 #include "transport/com_port.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Millis(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-bool RunUntil(const std::function<bool()>& condition, int deadlineMs) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(5);
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using torvel::bench::Clock;
+using torvel::bench::Millis;
+using torvel::bench::RunUntil;
 
 // Resident memory of this process in kB.
 long ResidentKb() {
@@ -122,33 +108,14 @@ Figures Measure(const Run& run) {
     };
     form.ComPort1->AddListener(&line);
 
-    // A 1 ms timer late by more than its period shows the GUI thread was kept busy.
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    Clock::time_point lastTick = Clock::now();
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const Clock::time_point now = Clock::now();
-        figures.longestGuiGapMs = std::max(figures.longestGuiGapMs, Millis(now - lastTick));
-        lastTick = now;
-    });
-    probe.start(1);
-    Clock::time_point awake = Clock::now();
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    const auto awakeSeen = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake,
-                                            [&] { awake = Clock::now(); });
-    const auto blockSeen =
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [&] {
-            figures.longestBusyMs = std::max(figures.longestBusyMs, Millis(Clock::now() - awake));
-        });
-
+    torvel::bench::GuiThreadProbe probe;
     const Clock::time_point start = Clock::now();
     form.Button7Click();
     figures.completed = RunUntil([&] { return !form.TesterActive; }, 3'600'000);
     figures.totalMs = Millis(Clock::now() - start);
     figures.rssAtEndKb = ResidentKb();
-    probe.stop();
-    QObject::disconnect(awakeSeen);
-    QObject::disconnect(blockSeen);
+    figures.longestGuiGapMs = probe.LongestGapMs();
+    figures.longestBusyMs = probe.LongestBusyMs();
     form.ComPort1->RemoveListener(&line);
     form.ComPort1->ClosePort();
     return figures;

@@ -12,7 +12,6 @@
 //   upload_bench --ring          (a full ring: memory and the longest refresh)
 //   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -33,6 +32,7 @@
 
 #include "app/form1.h"
 #include "app/monitor_window.h"
+#include "bench/support/gui_thread_probe.h"
 #include "fpga/sample_config.h"
 #include "fpga/upload.h"
 #include "protocol/frame.h"
@@ -42,7 +42,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using torvel::bench::Clock;
+using torvel::bench::RunUntil;
 
 double Micro(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
@@ -70,19 +71,6 @@ struct Figures {
     int requests = 0;
     bool shotSaved = false;
 };
-
-// Waits for the condition while the event loop runs; false at the deadline.
-bool RunUntil(const std::function<bool()>& condition, int deadlineMs) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(5);
-    while (!condition()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // What the upload is asked to do besides uploading.
 struct UploadMode {
@@ -145,32 +133,7 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     };
     form.ComPort1->AddListener(&writes);
 
-    // A 1 ms timer late by more than its period shows the GUI thread was busy elsewhere.
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    Clock::time_point lastTick = Clock::now();
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const Clock::time_point now = Clock::now();
-        const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick).count();
-        figures.longestGuiGapMs = std::max(figures.longestGuiGapMs, gapMs);
-        if (gapMs > 20) ++figures.gapsOver20Ms;
-        lastTick = now;
-    });
-    probe.start(1);
-    // The timer's gap also counts time the machine gave to other processes; the event loop's
-    // busy spells count only this thread's work.
-    Clock::time_point awake = Clock::now();
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    const QMetaObject::Connection awakeSeen = QObject::connect(
-        dispatcher, &QAbstractEventDispatcher::awake, [&] { awake = Clock::now(); });
-    const QMetaObject::Connection blockSeen =
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [&] {
-            figures.longestBusyMs =
-                std::max(figures.longestBusyMs,
-                         std::chrono::duration<double, std::milli>(Clock::now() - awake).count());
-        });
-    lastTick = Clock::now();
-
+    torvel::bench::GuiThreadProbe probe;
     const Clock::time_point start = Clock::now();
     form.Button2Click();
     bool shotTaken = mode.shot.isEmpty();
@@ -189,9 +152,9 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         },
         600000);
     figures.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    probe.stop();
-    QObject::disconnect(awakeSeen);
-    QObject::disconnect(blockSeen);
+    figures.longestGuiGapMs = probe.LongestGapMs();
+    figures.gapsOver20Ms = probe.GapsOver20Ms();
+    figures.longestBusyMs = probe.LongestBusyMs();
     form.ComPort1->RemoveListener(&writes);
     form.ComPort1->ClosePort();
     return figures;

@@ -25,16 +25,6 @@ struct GuardedImage {
     std::array<std::uint8_t, 64> after;
 };
 
-QByteArray FileContents(fuzz::InputReader& input) {
-    const bool repeated = input.TakeByte() >= 0x80;
-    const QByteArray rest = input.TakeRest();
-    if (!repeated || rest.isEmpty()) return rest;
-    QByteArray contents;
-    contents.reserve(kRepeatedFileSize + rest.size());
-    while (contents.size() < kRepeatedFileSize) contents.append(rest);
-    return contents;
-}
-
 bool AllUntouched(const std::uint8_t* begin, const std::uint8_t* end) {
     for (const std::uint8_t* p = begin; p != end; ++p) {
         if (*p != kUntouched) return false;
@@ -58,8 +48,9 @@ void CheckResult(const ConfigReadResult& result, std::uint16_t length, qsizetype
     FUZZ_CHECK(AllUntouched(guarded.before.data(), guarded.before.data() + guarded.before.size()) &&
                    AllUntouched(guarded.after.data(), guarded.after.data() + guarded.after.size()),
                QStringLiteral("written outside the image"));
-    FUZZ_CHECK(AllUntouched(guarded.image.data() + length, guarded.image.data() + guarded.image.size()),
-               QStringLiteral("written past length %1").arg(length));
+    FUZZ_CHECK(
+        AllUntouched(guarded.image.data() + length, guarded.image.data() + guarded.image.size()),
+        QStringLiteral("written past length %1").arg(length));
 }
 
 }  // namespace
@@ -67,7 +58,7 @@ void CheckResult(const ConfigReadResult& result, std::uint16_t length, qsizetype
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SilenceQtMessages();
     fuzz::InputReader input(data, size);
-    const QByteArray contents = FileContents(input);
+    const QByteArray contents = fuzz::FileContents(input, kRepeatedFileSize);
     const QString path = fuzz::ScratchPath(QStringLiteral("config.txt"));
     FUZZ_CHECK(fuzz::WriteWholeFile(path, contents), QStringLiteral("cannot write ") + path);
 

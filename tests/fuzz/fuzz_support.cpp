@@ -41,8 +41,8 @@ QString Latin1Text(const std::uint8_t* data, std::size_t size) {
 
 QString ScratchPath(const QString& name) {
     static const std::unique_ptr<QTemporaryDir> folder = [] {
-        auto made = std::make_unique<QTemporaryDir>(ScratchBase() +
-                                                    QStringLiteral("/torvel-fuzz-XXXXXX"));
+        auto made =
+            std::make_unique<QTemporaryDir>(ScratchBase() + QStringLiteral("/torvel-fuzz-XXXXXX"));
         if (!made->isValid()) {
             std::fprintf(stderr, "no scratch folder: %s\n", qPrintable(made->errorString()));
             std::abort();
@@ -84,6 +84,16 @@ QByteArray InputReader::TakeBytes(std::size_t count) {
 
 QByteArray InputReader::TakeRest() {
     return TakeBytes(size_);
+}
+
+QByteArray FileContents(InputReader& input, qsizetype repeatedSize) {
+    const bool repeated = input.TakeByte() >= 0x80;
+    const QByteArray rest = input.TakeRest();
+    if (!repeated || rest.isEmpty()) return rest;
+    QByteArray contents;
+    contents.reserve(repeatedSize + rest.size());
+    while (contents.size() < repeatedSize) contents.append(rest);
+    return contents;
 }
 
 }  // namespace torvel::fuzz

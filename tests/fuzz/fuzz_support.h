@@ -43,10 +43,14 @@ private:
     std::size_t pos_ = 0;
 };
 
+// A file's contents from the input: the rest as it is, or, when the first byte has its high
+// bit set, the rest repeated past `repeatedSize` bytes so that capacity limits are reached.
+QByteArray FileContents(InputReader& input, qsizetype repeatedSize);
+
 }  // namespace torvel::fuzz
 
 // An invariant of the code under test; `detail` is a QString built only when it fails.
-#define FUZZ_CHECK(condition, detail)                                          \
-    do {                                                                       \
+#define FUZZ_CHECK(condition, detail)                                                     \
+    do {                                                                                  \
         if (!(condition)) ::torvel::fuzz::Fail(__FILE__, __LINE__, #condition, (detail)); \
     } while (false)

@@ -18,16 +18,6 @@ using namespace torvel;
 
 constexpr qsizetype kRepeatedFileSize = 2 * kInputValueCapacity + 16;
 
-QByteArray FileContents(fuzz::InputReader& input) {
-    const bool repeated = input.TakeByte() >= 0x80;
-    const QByteArray rest = input.TakeRest();
-    if (!repeated || rest.isEmpty()) return rest;
-    QByteArray contents;
-    contents.reserve(kRepeatedFileSize + rest.size());
-    while (contents.size() < kRepeatedFileSize) contents.append(rest);
-    return contents;
-}
-
 int DigitOf(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -67,7 +57,7 @@ std::optional<TInputValues> Reference(const QByteArray& contents) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SilenceQtMessages();
     fuzz::InputReader input(data, size);
-    const QByteArray contents = FileContents(input);
+    const QByteArray contents = fuzz::FileContents(input, kRepeatedFileSize);
     const QString path = fuzz::ScratchPath(QStringLiteral("input.txt"));
     FUZZ_CHECK(fuzz::WriteWholeFile(path, contents), QStringLiteral("cannot write ") + path);
 
