@@ -138,7 +138,8 @@ TEST_F(Form1Layout, NumberFieldsHaveTheirRangesAndInitialValues) {
     };
     // clang-format off
     const Spin spins[] = {
-        {"SpinEdit1", 2, 10000, 2, 1},  {"SpinEdit4", 10, 10000, 100, 10}, {"SpinEdit6", 1, 1000, 1, 1},
+        // The stored delay of 1 ms shows as the field's lower bound.
+        {"SpinEdit1", 2, 10000, 2, 1},  {"SpinEdit4", 10, 10000, 10, 10},  {"SpinEdit6", 1, 1000, 1, 1},
         {"SpinEdit7", 1, 8, 1, 1},      {"SpinEdit2", 0, 20, 2, 1},        {"SpinEdit3", 0, 10, 3, 1},
         {"SpinEdit5", 1, 24, 16, 1},
     };
@@ -154,7 +155,8 @@ TEST_F(Form1Layout, NumberFieldsHaveTheirRangesAndInitialValues) {
     EXPECT_FALSE(Find<QSpinBox>("SpinEdit3")->isEnabled());
     EXPECT_FALSE(Find<QLabel>("Label30")->isEnabled());
     EXPECT_FALSE(Find<QLabel>("Label32")->isEnabled());
-    EXPECT_EQ(Find<QLineEdit>("MEdit1")->maxLength(), 5);
+    // The stored address type, "Триггер", gives the address field its length at start.
+    EXPECT_EQ(Find<QLineEdit>("MEdit1")->maxLength(), 2);
     EXPECT_EQ(Find<QLineEdit>("MEdit4")->maxLength(), 4);
     EXPECT_EQ(Find<QLineEdit>("MEdit10")->maxLength(), 2);
     EXPECT_TRUE(Find<QLineEdit>("MEdit2")->isReadOnly());
