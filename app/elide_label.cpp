@@ -18,9 +18,9 @@ TElideLabel::TElideLabel(QWidget* parent) : QLabel(parent) {
 
 QSize TElideLabel::minimumSizeHint() const {
     const QMargins margins = contentsMargins();
-    return {fontMetrics().averageCharWidth() * kMinimumCharacters + margins.left() +
-                margins.right(),
-            QLabel::minimumSizeHint().height()};
+    return {
+        fontMetrics().averageCharWidth() * kMinimumCharacters + margins.left() + margins.right(),
+        QLabel::minimumSizeHint().height()};
 }
 
 QString TElideLabel::ShownText() const {

@@ -72,8 +72,8 @@ Line Parse(const QString& text) {
 }
 
 Line KeyLine(const QString& key, const QString& value) {
-    const bool quote = Quoted(value) || (!value.isEmpty() && (IsBlank(value.front()) ||
-                                                               IsBlank(value.back())));
+    const bool quote =
+        Quoted(value) || (!value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back())));
     return Parse(key + u'=' + (quote ? u'"' + value + u'"' : value));
 }
 

@@ -87,12 +87,13 @@ TEST_F(SettingsWindow, FirstStartShowsTheDefaultsAndTheEndWritesEveryKeyInOrder)
 }
 
 TEST_F(SettingsWindow, AHandEditedFileKeepsWhatItDoesNotOwnAndRoundTrips) {
-    ASSERT_TRUE(WriteFileBytes(Ini(), "; written by hand\r\n[ComPort1]\r\nPort=COM1\r\n"
-                                      "Comment=my adapter\r\n\r\n[modbus]\r\n"
-                                      "defaulttimeout = 0x0A\r\nRetryCount=abc\r\n\r\n[Lab]\r\n"
-                                      "bench=3\r\n[Tester]\r\nautorepeat=5\r\n"
-                                      "IrqReturnAddr=70000\r\nNumberOfColumns=100\r\n"
-                                      "; columns follow\r\n"));
+    ASSERT_TRUE(WriteFileBytes(Ini(),
+                               "; written by hand\r\n[ComPort1]\r\nPort=COM1\r\n"
+                               "Comment=my adapter\r\n\r\n[modbus]\r\n"
+                               "defaulttimeout = 0x0A\r\nRetryCount=abc\r\n\r\n[Lab]\r\n"
+                               "bench=3\r\n[Tester]\r\nautorepeat=5\r\n"
+                               "IrqReturnAddr=70000\r\nNumberOfColumns=100\r\n"
+                               "; columns follow\r\n"));
     EXPECT_EQ(Form().DefaultTimeout, 10);
     EXPECT_EQ(Find<QSpinBox>("SpinEdit2")->value(), 10);
     EXPECT_EQ(Form().RetryCount, 3);
@@ -125,8 +126,8 @@ class StoredProjectFile : public SettingsWindow,
 TEST_P(StoredProjectFile, IsReadAtStartWhateverTheKeysLetterCase) {
     const QString sample = PathOf(QStringLiteral("stored.ttf"));
     ASSERT_TRUE(torvel::WriteSampleConfigFile(sample, 59691, 3).has_value());
-    ASSERT_TRUE(WriteFileBytes(
-        Ini(), QByteArray("[project]\r\n") + GetParam() + '=' + QFile::encodeName(sample) + "\r\n"));
+    ASSERT_TRUE(WriteFileBytes(Ini(), QByteArray("[project]\r\n") + GetParam() + '=' +
+                                          QFile::encodeName(sample) + "\r\n"));
     EXPECT_EQ(Form().ProjectFileName, sample);
     EXPECT_GT(Form().ConfigImageLength, 0);
     EXPECT_TRUE(Find<QLabel>("LabelSize")->text().startsWith(QStringLiteral("59691 байт")));
@@ -137,8 +138,8 @@ INSTANTIATE_TEST_SUITE_P(Spellings, StoredProjectFile, ::testing::Values("filena
 TEST_F(SettingsWindow, ParametersActOnlyOnceAppliedAndThenOnTheNextRequest) {
     torvel::testing::PtyPair line;
     // A stored port that the port list does not offer stays chosen through "При&менить".
-    ASSERT_TRUE(WriteFileBytes(Ini(), "[ComPort1]\r\nPort=" + QFile::encodeName(line.SlavePath()) +
-                                          "\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        Ini(), "[ComPort1]\r\nPort=" + QFile::encodeName(line.SlavePath()) + "\r\n"));
     const auto changeFields = [this] {
         Find<QSpinBox>("SpinEdit2")->setValue(5);
         Find<TMultiBaseEdit>("MEdit10")->setText(QStringLiteral("2A"));
@@ -189,13 +190,13 @@ void PrintTo(const KeptCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class UnreadableSettings : public SettingsWindow,
-                           public ::testing::WithParamInterface<KeptCase> {};
+class UnreadableSettings : public SettingsWindow, public ::testing::WithParamInterface<KeptCase> {};
 
 TEST_P(UnreadableSettings, AreReportedOnceAtStartAndNeverReplaced) {
     ASSERT_TRUE(WriteFileBytes(Ini(), GetParam().bytes));
     Form();
-    EXPECT_EQ(ConfigErrors(), QStringList{u'"' + QString::fromLatin1(GetParam().startReport) + u'"'});
+    EXPECT_EQ(ConfigErrors(),
+              QStringList{u'"' + QString::fromLatin1(GetParam().startReport) + u'"'});
     Find<QPushButton>("Button4")->click();
     Form().close();
     const QStringList errors = ConfigErrors();

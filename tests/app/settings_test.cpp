@@ -55,9 +55,10 @@ TEST(Settings, HandEditedValuesReadByTheirTypesAndOthersKeepTheValueHeld) {
     TSettings held;
     held.RetryCount = 9;
     held.EditorName = QStringLiteral("vi");
-    ReadSettings(Loaded(ini, "[project]\nFILENAME=a.ttf\n[TESTER]\nautorepeat=5\nAddStep=0x0\n"
-                             "IrqReturnAddr=70000\nIrqNumber=-1\nStepcount=many\nNumberOfColumns=\n"
-                             "[Modbus]\nDefaultTimeout=0x0A\nSlaveAddress=abc\n"),
+    ReadSettings(Loaded(ini,
+                        "[project]\nFILENAME=a.ttf\n[TESTER]\nautorepeat=5\nAddStep=0x0\n"
+                        "IrqReturnAddr=70000\nIrqNumber=-1\nStepcount=many\nNumberOfColumns=\n"
+                        "[Modbus]\nDefaultTimeout=0x0A\nSlaveAddress=abc\n"),
                  held);
     TSettings expected;
     expected.ProjectFileName = QStringLiteral("a.ttf");

@@ -37,8 +37,9 @@ const QString kTester = QStringLiteral("Tester");
 TEST_F(IniFileTest, ASaveRewritesOnlyTheLinesOfTheKeysWritten) {
     // Everything a hand edit leaves: a key before any section, comments, blank lines, blanks
     // around "=", a line that is no key, a duplicate key, a lone CR, a comment at the very end.
-    Write("top=1\n; mine\n[Project]\n  Name = x \n\n\n; about the tester\n[tester]\n"
-          "garbage line\ncolumns=1\ncolumns=2\n autorepeat = 5\r\n[Other]\nk=v\rcr=1\n; the end");
+    Write(
+        "top=1\n; mine\n[Project]\n  Name = x \n\n\n; about the tester\n[tester]\n"
+        "garbage line\ncolumns=1\ncolumns=2\n autorepeat = 5\r\n[Other]\nk=v\rcr=1\n; the end");
     IniFile ini;
     ASSERT_TRUE(ini.Load(Path()));
     EXPECT_EQ(ini.ReadText(kTester, QStringLiteral("Columns")), QStringLiteral("1"));
@@ -46,8 +47,8 @@ TEST_F(IniFileTest, ASaveRewritesOnlyTheLinesOfTheKeysWritten) {
     EXPECT_EQ(ini.ReadText(QStringLiteral("Other"), QStringLiteral("k")), QStringLiteral("v"));
     ASSERT_TRUE(ini.WriteText(kTester, QStringLiteral("AutoRepeat"), QStringLiteral("1")));
     ASSERT_TRUE(ini.WriteText(kTester, QStringLiteral("StepDir"), QStringLiteral("1")));
-    ASSERT_TRUE(ini.WriteText(QStringLiteral("Modbus"), QStringLiteral("RetryCount"),
-                              QStringLiteral("3")));
+    ASSERT_TRUE(
+        ini.WriteText(QStringLiteral("Modbus"), QStringLiteral("RetryCount"), QStringLiteral("3")));
     ASSERT_TRUE(ini.Save(Path()));
     // The key found in another case is respelled in place; a new key follows the last key
     // of its section; a new section comes last, after a blank line; lines end in CR LF.
@@ -92,7 +93,8 @@ TEST_F(IniFileTest, AValueTheCodePageCannotHoldIsListedAndTheFileKeepsItsOwn) {
     ASSERT_TRUE(ini.Load(Path()));
     const QString foreign = QStringLiteral("/home/用户/a.ttf");
     EXPECT_FALSE(ini.WriteText(QStringLiteral("Project"), QStringLiteral("Filename"), foreign));
-    EXPECT_TRUE(ini.WriteText(QStringLiteral("Project"), QStringLiteral("Type"), QStringLiteral("t")));
+    EXPECT_TRUE(
+        ini.WriteText(QStringLiteral("Project"), QStringLiteral("Type"), QStringLiteral("t")));
     ASSERT_EQ(ini.Unwritable().size(), 1);
     EXPECT_EQ(ini.Unwritable()[0].key, QStringLiteral("Filename"));
     EXPECT_EQ(ini.Unwritable()[0].value, foreign);
