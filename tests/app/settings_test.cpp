@@ -72,23 +72,4 @@ TEST(Settings, HandEditedValuesReadByTheirTypesAndOthersKeepTheValueHeld) {
     EXPECT_TRUE(held == expected);
 }
 
-TEST(Settings, WrittenValuesReadBackTheSame) {
-    TSettings changed;
-    changed.ProjectFileName = QStringLiteral("/платы/a b.ttf ");
-    changed.AutoRepeat = true;
-    changed.AppendOrCreate = false;
-    changed.IrqReturnAddr = 65535;
-    changed.IrqNumber = 1;
-    changed.DefaultTimeout = -3;
-    changed.SlaveAddress = 0x2A;
-    IniFile ini;
-    WriteSettings(ini, changed);
-    EXPECT_TRUE(ini.Text().contains("AutoRepeat=1\r\n"));
-    EXPECT_TRUE(ini.Text().contains("AppendOrCreate=0\r\n"));
-    TSettings read;
-    IniFile again;
-    ReadSettings(Loaded(again, ini.Text()), read);
-    EXPECT_TRUE(read == changed);
-}
-
 }  // namespace

@@ -2,12 +2,10 @@
 #include "common/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "common/cp1251.h"
 #include "support/qt_printers.h"
 
 using namespace torvel;
@@ -57,73 +55,6 @@ TEST_F(IniFileTest, ASaveRewritesOnlyTheLinesOfTheKeysWritten) {
                          "; about the tester\r\n[tester]\r\ngarbage line\r\ncolumns=1\r\n"
                          "columns=2\r\nAutoRepeat=1\r\nStepDir=1\r\n[Other]\r\nk=v\r\ncr=1\r\n"
                          "; the end\r\n\r\n[Modbus]\r\nRetryCount=3\r\n"));
-}
-
-TEST_F(IniFileTest, ASavedFileReadsBackAndSavesAgainByteForByte) {
-    IniFile ini;
-    ASSERT_TRUE(ini.Load(Path()));  // none yet
-    ini.WriteText(QStringLiteral("Project"), QStringLiteral("Filename"),
-                  QStringLiteral("C:\\Проекты\\плата.ttf"));
-    // Blanks and quotes around a value would be lost on reading; quoting keeps them.
-    ini.WriteText(kTester, QStringLiteral("EditorName"), QStringLiteral(" padded "));
-    ini.WriteText(kTester, QStringLiteral("InputFilename"), QStringLiteral("\"q\""));
-    ASSERT_TRUE(ini.Save(Path()));
-    const QByteArray first = Read();
-    EXPECT_TRUE(first.contains(ToCp1251(QStringLiteral("Filename=C:\\Проекты\\плата.ttf\r\n"))));
-
-    IniFile again;
-    ASSERT_TRUE(again.Load(Path()));
-    EXPECT_EQ(again.ReadText(QStringLiteral("PROJECT"), QStringLiteral("filename")),
-              QStringLiteral("C:\\Проекты\\плата.ttf"));
-    EXPECT_EQ(again.ReadText(kTester, QStringLiteral("EditorName")), QStringLiteral(" padded "));
-    EXPECT_EQ(again.ReadText(kTester, QStringLiteral("InputFilename")), QStringLiteral("\"q\""));
-    const std::pair<QString, QString> written[] = {
-        {QStringLiteral("Project"), QStringLiteral("Filename")},
-        {kTester, QStringLiteral("EditorName")},
-        {kTester, QStringLiteral("InputFilename")}};
-    for (const auto& [section, key] : written)
-        again.WriteText(section, key, again.ReadText(section, key));
-    ASSERT_TRUE(again.Save(Path()));
-    EXPECT_EQ(Read(), first);
-}
-
-TEST_F(IniFileTest, AValueTheCodePageCannotHoldIsListedAndTheFileKeepsItsOwn) {
-    Write("[Project]\r\nFilename=old.ttf\r\n");
-    IniFile ini;
-    ASSERT_TRUE(ini.Load(Path()));
-    const QString foreign = QStringLiteral("/home/用户/a.ttf");
-    EXPECT_FALSE(ini.WriteText(QStringLiteral("Project"), QStringLiteral("Filename"), foreign));
-    EXPECT_TRUE(
-        ini.WriteText(QStringLiteral("Project"), QStringLiteral("Type"), QStringLiteral("t")));
-    ASSERT_EQ(ini.Unwritable().size(), 1);
-    EXPECT_EQ(ini.Unwritable()[0].key, QStringLiteral("Filename"));
-    EXPECT_EQ(ini.Unwritable()[0].value, foreign);
-    ASSERT_TRUE(ini.Save(Path()));
-    EXPECT_EQ(Read(), QByteArray("[Project]\r\nFilename=old.ttf\r\nType=t\r\n"));
-}
-
-TEST_F(IniFileTest, ALineBreakInAValueFailsTheSaveAndLeavesTheFile) {
-    Write("[ComPort1]\r\nPort=COM1\r\n");
-    IniFile ini;
-    ASSERT_TRUE(ini.Load(Path()));
-    EXPECT_FALSE(ini.WriteText(QStringLiteral("ComPort1"), QStringLiteral("Port"),
-                               QStringLiteral("x\r\n[Modbus]")));
-    QString error;
-    EXPECT_FALSE(ini.Save(Path(), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(Read(), QByteArray("[ComPort1]\r\nPort=COM1\r\n"));
-}
-
-TEST_F(IniFileTest, AFileItsOwnerMadeReadOnlyIsNotReplaced) {
-    Write("[Modbus]\r\nDefaultTimeout=5\r\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0444), 0);
-    IniFile ini;
-    ASSERT_TRUE(ini.Load(Path()));
-    ini.WriteText(QStringLiteral("Modbus"), QStringLiteral("DefaultTimeout"), QStringLiteral("2"));
-    QString error;
-    EXPECT_FALSE(ini.Save(Path(), &error));
-    EXPECT_EQ(error, QStringLiteral("File is read-only"));
-    EXPECT_EQ(Read(), QByteArray("[Modbus]\r\nDefaultTimeout=5\r\n"));
 }
 
 struct RefusedCase {
