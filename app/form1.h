@@ -2,11 +2,13 @@
 // The main window: owns every component and all program state for the whole run. Its member
 // functions live in several files by concern (form1.cpp: creation, end, menu and tabs;
 // form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_port.cpp: the port;
+// form1_settings.cpp: "TORVEL.INI" and the Parameters tab;
 // form1_exchange.cpp: requests, replies, time-out, the exchange monitor; form1_device.cpp:
 // connect, device and configuration file; form1_upload.cpp: the FPGA load).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -16,6 +18,7 @@
 #include "app/dialog_seam.h"
 #include "app/journal_lock.h"
 #include "app/log_file.h"
+#include "app/settings.h"
 #include "common/rate_estimator.h"
 #include "fpga/config_reader.h"
 #include "fpga/identity.h"
@@ -34,6 +37,7 @@ class TForm1;
 }
 
 namespace torvel {
+class IniFile;
 class TComComboBox;
 class TComDataPacket;
 class TComPort;
@@ -41,7 +45,9 @@ class TMonitorWindow;
 class TerminationSignals;
 }  // namespace torvel
 
-class TForm1 : public QMainWindow, private torvel::TExchangeHost {
+// The settings kept in "TORVEL.INI" (ProjectFileName, AutoRepeat, DefaultTimeout, ...) are
+// members of the window by way of TSettings, which also holds their defaults.
+class TForm1 : public QMainWindow, public torvel::TSettings, private torvel::TExchangeHost {
     Q_OBJECT
 public:
     // Runs the whole creation sequence: state cleared, defaults, journal opened,
@@ -78,8 +84,12 @@ public:
     void ShowAboutBox();
 
     // Steps of the start and end sequences that the subsystems fill in.
+    // The port section, every other key and the stored configuration file, once at start.
     void LoadSettings();
+    // The whole file written once; what it does not own is kept.
     void SaveSettings();
+    // The Parameters values, the tester tab and the port lists from the values held.
+    void SettingsToControls();
     void ShowDeviceInfo();
     void SetupPacketFramer();
     void ClosePortAtEnd();
@@ -164,10 +174,12 @@ public:
     // Nanoseconds since the window was created, by a monotonic clock.
     qint64 SessionClockNs() const { return sessionClock_.nsecsElapsed(); }
 
-    // --- serial port and its lists (form1_port.cpp) ---
-    // "При&менить": the six lists into the port inside one bracket, then SaveSettings.
+    // --- serial port and its lists (form1_port.cpp, form1_settings.cpp) ---
+    // "При&менить": the Parameters values into the state, the six lists into the port inside
+    // one bracket, then SaveSettings.
     void Button4Click();
-    // The six lists show the port's values, inside one bracket.
+    // The six lists show the port's values, inside one bracket; a stored port that is not
+    // present shows as such and stays chosen.
     void ShowPortSettings();
     // ComComboBox1..6 in the order they are shown and applied.
     QList<torvel::TComComboBox*> PortLists() const;
@@ -203,11 +215,7 @@ public:
     // --- FPGA upload ---
     torvel::UploadState Upload;
 
-    // --- project information ---
-    QString ProjectFileName;
-    QString ProjectTypeText;
-    QString ProjectSizeText;
-    QString ProjectModifiedText;
+    // --- project information (the file's name and texts are settings) ---
     // Positions 1..ConfigImageLength (element p - 1) are the bytes an upload sends.
     torvel::ConfigImageBytes ConfigImage{};
     quint16 ConfigImageLength = 0;
@@ -215,31 +223,6 @@ public:
     // --- tester ---
     quint16 TesterAddress = 0;
     torvel::TResultFile ResultFile;
-
-    // --- settings kept in "TORVEL.INI" ---
-    int FpgaType = 0;
-    bool AppendOrCreate = true;
-    bool AddStep = true;
-    int NumberOfColumns = 16;
-    int OutputFormat = 0;
-    QString EditorName;
-    QString ResultFileName;
-    QString InputFileName;
-    bool AutoRepeat = false;
-    int Stepcount = 2;
-    int DelayRepeat = 1;
-    bool StepDir = true;
-    bool ReadToFile = false;
-    bool WriteFromFile = false;
-    bool IrqReadReg = false;
-    quint16 IrqReturnAddr = 0;
-    quint16 IrqRepeatCount = 1;
-    quint16 IrqRegCount = 1;
-    quint8 IrqNumber = 0;
-    quint16 AddrType = 0;
-    int DefaultTimeout = 2;
-    int RetryCount = 3;
-    int SlaveAddress = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -253,6 +236,8 @@ private:
     // Runs `action` on the six lists inside one settings bracket of ComPort1; a failure is a
     // link error.
     void ForEachPortListInBracket(const std::function<void(torvel::TComComboBox*)>& action);
+    // Settings file texts that Windows-1251 cannot hold, each reported once.
+    void ReportUnwritable(const torvel::IniFile& file);
     void CreateStatusPanels();
     void ConnectMenu();
     void InstallTabGuard();
@@ -331,4 +316,7 @@ private:
     torvel::TMonitorWindow* monitor_ = nullptr;
     torvel::RateEstimator uploadRate_;
     bool endSequenceDone_ = false;
+    // "TORVEL.INI" could not be read whole at start: it is left as it is for the session.
+    bool settingsFileKept_ = false;
+    QSet<QString> reportedUnwritable_;
 };

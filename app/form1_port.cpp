@@ -14,12 +14,6 @@ using torvel::TComComboBox;
 using torvel::TComDataPacket;
 using torvel::TComPort;
 
-namespace {
-
-const QString kSettingsFile = QStringLiteral("TORVEL.INI");
-
-}  // namespace
-
 void TForm1::CreatePort() {
     ComPort1 = new TComPort(this);
     ComPort1->setObjectName(QStringLiteral("ComPort1"));
@@ -60,32 +54,6 @@ QList<TComComboBox*> TForm1::PortLists() const {
 void TForm1::SetupPacketFramer() {
     CDP1->SetStartString(QByteArrayLiteral(":"));
     CDP1->SetStopString(QByteArrayLiteral("\n"));
-}
-
-void TForm1::LoadSettings() {
-    try {
-        ComPort1->LoadPortSettings(kSettingsFile);
-    } catch (const EComPort& error) {
-        ReportConfigError(error.Message());
-    }
-    ShowPortSettings();
-}
-
-void TForm1::SaveSettings() {
-    try {
-        ComPort1->SavePortSettings(kSettingsFile);
-    } catch (const EComPort& error) {
-        ReportConfigError(error.Message());
-    }
-}
-
-void TForm1::ShowPortSettings() {
-    ForEachPortListInBracket([](TComComboBox* list) { list->ShowPortValue(); });
-}
-
-void TForm1::Button4Click() {
-    ForEachPortListInBracket([](TComComboBox* list) { list->ApplyToPort(); });
-    SaveSettings();
 }
 
 void TForm1::ForEachPortListInBracket(const std::function<void(TComComboBox*)>& action) {

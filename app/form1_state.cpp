@@ -11,29 +11,7 @@ const QString kNoData = QStringLiteral("нет данных");
 }  // namespace
 
 void TForm1::InitDefaults() {
-    FpgaType = 0;
-    AppendOrCreate = true;
-    AddStep = true;
-    NumberOfColumns = 16;
-    OutputFormat = 0;
-    EditorName = QStringLiteral("NOTEPAD.EXE");
-    ResultFileName.clear();
-    InputFileName.clear();
-    AutoRepeat = false;
-    Stepcount = 2;
-    DelayRepeat = 1;
-    StepDir = true;
-    ReadToFile = false;
-    WriteFromFile = false;
-    IrqReadReg = false;
-    IrqReturnAddr = 0;
-    IrqRepeatCount = 1;
-    IrqRegCount = 1;
-    IrqNumber = 0;
-    AddrType = 0;
-    DefaultTimeout = 2;
-    RetryCount = 3;
-    SlaveAddress = 0;
+    static_cast<torvel::TSettings&>(*this) = torvel::TSettings{};
 
     Device = torvel::DeviceIdentity{};
     Device.BoardText = kNoData;

@@ -19,4 +19,8 @@ QString FromCp1251(const char* data, qsizetype size) {
     return decoder.decode(QByteArrayView(data, size));
 }
 
+bool Cp1251Holds(const QString& text) {
+    return FromCp1251(ToCp1251(text)) == text;
+}
+
 }  // namespace torvel

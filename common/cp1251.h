@@ -12,5 +12,7 @@ QByteArray ToCp1251(const QString& text);
 // comes back as U+0098 and is written out unchanged, so nothing read is lost on a save.
 QString FromCp1251(const QByteArray& bytes);
 QString FromCp1251(const char* data, qsizetype size);
+// Whether the text survives a trip through the code page unchanged.
+bool Cp1251Holds(const QString& text);
 
 }  // namespace torvel

@@ -7,7 +7,7 @@ TComComboBox::TComComboBox(QWidget* parent)
     setEditable(false);
     // activated fires for the user's picks only, not for selections made by code.
     connect(this, &QComboBox::activated, this, [this](int index) {
-        select_->Pick(itemText(index));
+        select_->Pick(ItemValue(index));
         emit Change();
     });
 }
@@ -19,7 +19,7 @@ void TComComboBox::SetText(const QString& text) {
 
 void TComComboBox::PickItem(int index) {
     setCurrentIndex(index);
-    select_->Pick(index < 0 ? QString() : itemText(index));
+    select_->Pick(index < 0 ? QString() : ItemValue(index));
     emit Change();
 }
 
@@ -28,10 +28,20 @@ void TComComboBox::SetItems(const QStringList& items) {
     addItems(items);
 }
 
+int TComComboBox::AddMarkedItem(const QString& value, const QString& shown) {
+    addItem(shown, value);
+    return count() - 1;
+}
+
+QString TComComboBox::ItemValue(int index) const {
+    const QVariant value = itemData(index);
+    return value.isValid() ? value.toString() : itemText(index);
+}
+
 QStringList TComComboBox::Items() const {
     QStringList items;
     items.reserve(count());
-    for (int i = 0; i < count(); ++i) items.append(itemText(i));
+    for (int i = 0; i < count(); ++i) items.append(ItemValue(i));
     return items;
 }
 

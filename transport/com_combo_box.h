@@ -33,6 +33,11 @@ public:
     // What a user's pick does: select, hold the value (applying it with AutoApply), then
     // signal Change.
     void PickItem(int index);
+    // Adds an item that shows `shown` but stands for `value`, as a stored port that is not
+    // present now does; showing or picking it holds `value`. Returns its index.
+    int AddMarkedItem(const QString& value, const QString& shown);
+    // The value an item stands for: its text, or the value of a marked item.
+    QString ItemValue(int index) const;
 
 signals:
     // After a user's pick has been taken into the held value.

@@ -18,6 +18,7 @@
 
 namespace torvel {
 
+class IniFile;
 class TComHandOver;
 class TComThread;
 class TCustomComPort;
@@ -132,6 +133,10 @@ public:
     // has none). Code 16 when saving fails, 17 when loading fails.
     void SavePortSettings(const QString& fileName) const;
     void LoadPortSettings(const QString& fileName);
+    // The same against a file already read, so that its owner writes it once with its own
+    // sections. Writing the keys cannot fail; loading raises code 17 as above.
+    void SavePortSettings(IniFile& file) const;
+    void LoadPortSettings(const IniFile& file);
     QString SectionName() const;
 
     void ApplyLineSettings();

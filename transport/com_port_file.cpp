@@ -35,23 +35,27 @@ QString TCustomComPort::SectionName() const {
 void TCustomComPort::SavePortSettings(const QString& fileName) const {
     IniFile file;
     QString reason;
-    const QString section = SectionName();
     // The other sections of the file are kept: read it whole, change our keys, write it back.
     // A value the file refuses (a port name with a line break) fails the save as a whole.
     if (file.Load(fileName, &reason)) {
-        file.WriteText(section, kPortKey, port_);
-        file.WriteText(section, kBaudRateKey, BaudRateToText(baudRate_));
-        if (baudRate_ == brCustom)
-            file.WriteText(section, kCustomBaudRateKey, QString::number(customBaudRate_));
-        file.WriteText(section, kStopBitsKey, StopBitsToText(stopBits_));
-        file.WriteText(section, kDataBitsKey, DataBitsToText(dataBits_));
-        file.WriteText(section, kParityKey, ParityToText(parity_.Bits()));
-        file.WriteText(section, kFlowControlKey, FlowControlToText(flowControl_.FlowControl()));
+        SavePortSettings(file);
         if (file.Save(fileName, &reason)) return;
     }
     qWarning("Saving the port settings to %s failed: %s", qPrintable(fileName),
              qPrintable(reason));
     throw EComPort(TComPortError::StoreFailed);
+}
+
+void TCustomComPort::SavePortSettings(IniFile& file) const {
+    const QString section = SectionName();
+    file.WriteText(section, kPortKey, port_);
+    file.WriteText(section, kBaudRateKey, BaudRateToText(baudRate_));
+    if (baudRate_ == brCustom)
+        file.WriteText(section, kCustomBaudRateKey, QString::number(customBaudRate_));
+    file.WriteText(section, kStopBitsKey, StopBitsToText(stopBits_));
+    file.WriteText(section, kDataBitsKey, DataBitsToText(dataBits_));
+    file.WriteText(section, kParityKey, ParityToText(parity_.Bits()));
+    file.WriteText(section, kFlowControlKey, FlowControlToText(flowControl_.FlowControl()));
 }
 
 void TCustomComPort::LoadPortSettings(const QString& fileName) {
@@ -62,6 +66,10 @@ void TCustomComPort::LoadPortSettings(const QString& fileName) {
                  qPrintable(reason));
         throw EComPort(TComPortError::LoadFailed);
     }
+    LoadPortSettings(file);
+}
+
+void TCustomComPort::LoadPortSettings(const IniFile& file) {
     const QString section = SectionName();
     // Each key with the value held now as its default, so a missing key changes nothing.
     auto read = [&](const QString& key, const QString& current) {

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
@@ -22,6 +23,8 @@
 #include <QWheelEvent>
 
 #include "app/about_box.h"
+#include "app/elide_label.h"
+#include "fpga/sample_config.h"
 #include "support/pty_pair.h"
 #include "support/qt_printers.h"
 #include "transport/com_port.h"
@@ -135,7 +138,8 @@ TEST_F(Form1Layout, NumberFieldsHaveTheirRangesAndInitialValues) {
     };
     // clang-format off
     const Spin spins[] = {
-        {"SpinEdit1", 2, 10000, 2, 1},  {"SpinEdit4", 10, 10000, 100, 10}, {"SpinEdit6", 1, 1000, 1, 1},
+        // The stored delay of 1 ms shows as the field's lower bound.
+        {"SpinEdit1", 2, 10000, 2, 1},  {"SpinEdit4", 10, 10000, 10, 10},  {"SpinEdit6", 1, 1000, 1, 1},
         {"SpinEdit7", 1, 8, 1, 1},      {"SpinEdit2", 0, 20, 2, 1},        {"SpinEdit3", 0, 10, 3, 1},
         {"SpinEdit5", 1, 24, 16, 1},
     };
@@ -151,7 +155,8 @@ TEST_F(Form1Layout, NumberFieldsHaveTheirRangesAndInitialValues) {
     EXPECT_FALSE(Find<QSpinBox>("SpinEdit3")->isEnabled());
     EXPECT_FALSE(Find<QLabel>("Label30")->isEnabled());
     EXPECT_FALSE(Find<QLabel>("Label32")->isEnabled());
-    EXPECT_EQ(Find<QLineEdit>("MEdit1")->maxLength(), 5);
+    // The stored address type, "Триггер", gives the address field its length at start.
+    EXPECT_EQ(Find<QLineEdit>("MEdit1")->maxLength(), 2);
     EXPECT_EQ(Find<QLineEdit>("MEdit4")->maxLength(), 4);
     EXPECT_EQ(Find<QLineEdit>("MEdit10")->maxLength(), 2);
     EXPECT_TRUE(Find<QLineEdit>("MEdit2")->isReadOnly());
@@ -299,6 +304,33 @@ INSTANTIATE_TEST_SUITE_P(Menu, Form1MenuSwitch, ::testing::Values(
     MenuCase{"MenuSetup", 0, 2}),
     [](const auto& row) { return std::string(row.param.action); });
 // clang-format on
+
+TEST_F(Form1Layout, OpeningALargeSampleKeepsTheWindowsWidth) {
+    const QString sample = PathOf(QStringLiteral("a-rather-long-configuration-file-name.ttf"));
+    ASSERT_TRUE(torvel::WriteSampleConfigFile(sample, 59691, 5).has_value());
+    ShowForm();
+    const int width = Form().width();
+    Form().Dialogs().setNextFileName(sample);
+    Find<QPushButton>("Button1")->click();
+    QApplication::processEvents();
+    // The window would grow to its minimum once the platform lets it.
+    EXPECT_LE(Form().minimumSizeHint().width(), width);
+    EXPECT_EQ(Form().width(), width);
+    for (const char* name : {"LabelType", "LabelSize"}) {
+        auto* label = Find<torvel::TElideLabel>(name);
+        label->repaint();
+        EXPECT_LE(label->geometry().right(), label->parentWidget()->contentsRect().right()) << name;
+        EXPECT_EQ(label->toolTip(), label->IsElided() ? label->text() : QString()) << name;
+    }
+}
+
+TEST_F(Form1Layout, TheStartAndEndColumnsKeepTheirValuesApart) {
+    ShowForm();
+    auto* start = Find<QLabel>("LabelCoilStart");
+    auto* end = Find<QLabel>("LabelCoilEnd");
+    const int textEnd = start->x() + start->fontMetrics().horizontalAdvance(start->text());
+    EXPECT_GE(end->x() - textEnd, 12);
+}
 
 TEST_F(Form1Layout, AboutMenuShowsTheAboutBoxModally) {
     QString title;

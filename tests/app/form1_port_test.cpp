@@ -59,8 +59,8 @@ TEST_F(WindowPortTest, ListsShowThePortSectionOfTheSettingsFile) {
                                "DataBits=7\r\nParity=even\r\nFlowControl=Hardware\r\n"));
     EXPECT_EQ(Form().ComPort1->Port(), QStringLiteral("COM7"));
     EXPECT_EQ(Form().ComPort1->BaudRate(), torvel::br19200);
-    // A port that is not present shows no selection; the other five show the file's values.
-    EXPECT_EQ(ListTexts(), (QStringList{QString(), QStringLiteral("19200"), QStringLiteral("7"),
+    // A port that is not present is listed as absent; the other five show the file's values.
+    EXPECT_EQ(ListTexts(), (QStringList{QStringLiteral("COM7 (нет в системе)"), QStringLiteral("19200"), QStringLiteral("7"),
                                         QStringLiteral("2"), QStringLiteral("Even"),
                                         QStringLiteral("Hardware")}));
     EXPECT_FALSE(Form().ComPort1->Connected()) << "nothing opens the port at start";
@@ -104,8 +104,8 @@ TEST_F(WindowPortTest, ApplyingAPortThatCannotOpenReportsItAndStillSaves) {
     PtyPair pty;
     Form().ComPort1->SetPort(pty.SlavePath());
     Form().ComPort1->OpenPort();
-    // No serial port is present here, so the port list holds an empty name; applying it
-    // reopens the line on that name, which fails, and the lists after it are not applied.
+    // The port list holds the name shown at start (COM1, absent here); applying it reopens
+    // the line on that name, which fails, and the lists after it are not applied.
     List(1)->Select().SetPortLister([] { return QStringList(); });
     List(1)->SetComProperty(torvel::cpPort);
     List(2)->PickItem(List(2)->findText(QStringLiteral("4800")));

@@ -89,8 +89,9 @@ namespace {
 class MultiBaseFieldsOfTheWindow : public torvel_test::WindowTest {};
 
 TEST_F(MultiBaseFieldsOfTheWindow, AreHexFieldsOfTheirDesignLengths) {
+    // MEdit1 takes the length of the stored address type, "Триггер", at start.
     const std::pair<const char*, int> fields[] = {
-        {"MEdit1", 5}, {"MEdit2", 2}, {"MEdit3", 2}, {"MEdit4", 4}, {"MEdit10", 2}};
+        {"MEdit1", 2}, {"MEdit2", 2}, {"MEdit3", 2}, {"MEdit4", 4}, {"MEdit10", 2}};
     for (const auto& [name, length] : fields) {
         auto* edit = Find<TMultiBaseEdit>(name);
         ASSERT_NE(edit, nullptr) << name;

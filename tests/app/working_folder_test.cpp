@@ -114,9 +114,11 @@ TEST_P(HostileFile, IsReportedAndLeftAsItWas) {
 const char kJournalRead[] = "Ошибка при чтении журнала TORVEL.LOG";
 const char kJournalCreate[] = "Ошибка при создании журнала TORVEL.LOG";
 const char kJournalSave[] = "Ошибка при сохранении журнала TORVEL.LOG";
-const char kSettingsLoad[] = "[ОШИБКА] Ошибка конфигурационного файла: \"Failed to load settings\"";
+// The settings file is read once and written once by the window itself, so the reports carry
+// the file's own reason.
+const char kSettingsLoad[] = "[ОШИБКА] Ошибка конфигурационного файла: \"Not a regular file\"";
 const char kSettingsStore[] =
-    "[ОШИБКА] Ошибка конфигурационного файла: \"Failed to store settings\"";
+    "[ОШИБКА] Ошибка конфигурационного файла: \"Link to a missing file\"";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Kinds, HostileFile, ::testing::Values(
@@ -133,9 +135,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, HostileFile, ::testing::Values(
     HostileCase{"SettingsFolderAtStart",       Kind::Folder,       kSettings, Moment::Start, kSettingsLoad},
     // A link to nothing reads as a missing file; only the save through it is refused.
     HostileCase{"SettingsDanglingLinkAtStart", Kind::DanglingLink, kSettings, Moment::Start, kSettingsStore},
-    HostileCase{"SettingsFifoAtSave",          Kind::Fifo,         kSettings, Moment::Save,  kSettingsStore},
-    HostileCase{"SettingsDeviceAtSave",        Kind::DeviceLink,   kSettings, Moment::Save,  kSettingsStore},
-    HostileCase{"SettingsFolderAtSave",        Kind::Folder,       kSettings, Moment::Save,  kSettingsStore},
+    HostileCase{"SettingsFifoAtSave",          Kind::Fifo,         kSettings, Moment::Save,  kSettingsLoad},
+    HostileCase{"SettingsDeviceAtSave",        Kind::DeviceLink,   kSettings, Moment::Save,  kSettingsLoad},
+    HostileCase{"SettingsFolderAtSave",        Kind::Folder,       kSettings, Moment::Save,  kSettingsLoad},
     HostileCase{"SettingsDanglingLinkAtSave",  Kind::DanglingLink, kSettings, Moment::Save,  kSettingsStore}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on

@@ -5,6 +5,10 @@
 // - TComPort::LoadPortSettings on it as "TORVEL.INI", on a closed port: EComPort is the only
 //   error allowed; afterwards no settings bracket stays open, and what was loaded survives a
 //   save and a load into a second port.
+// - every key of the window's settings (ReadSettings, WriteSettings) with the port section, as
+//   a session does: all of it reads back equal, a second save writes the same bytes, nothing
+//   read is unwritable, and every line of the input that is not a key written survives, in
+//   its order.
 
 #include <QByteArray>
 #include <QFile>
@@ -12,6 +16,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "app/settings.h"
 #include "common/cp1251.h"
 #include "common/ini_file.h"
 #include "fuzz/fuzz_support.h"
@@ -134,6 +139,77 @@ void CheckPortSettings(const QString& path) {
                    .arg(PortSettingsText(port), PortSettingsText(second)));
 }
 
+QStringList LinesOf(const QByteArray& bytes) {
+    QString text = FromCp1251(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+// The names of every key a session writes, read off a file written from scratch.
+QStringList WrittenKeyNames() {
+    IniFile scratch;
+    TComPort port;
+    port.SetBaudRate(brCustom);
+    port.SavePortSettings(scratch);
+    WriteSettings(scratch, TSettings{});
+    QStringList names;
+    for (const QString& line : LinesOf(scratch.Text()))
+        if (line.contains(u'=')) names.append(line.left(line.indexOf(u'=')));
+    return names;
+}
+
+// A line that may be a key the session writes (in any section: the check only gets weaker).
+bool MayBeWritten(const QString& line, const QStringList& written) {
+    const qsizetype equals = line.indexOf(u'=');
+    return equals > 0 && written.contains(line.left(equals).trimmed(), Qt::CaseInsensitive);
+}
+
+// What a session does at its end: the port section and every other key written together.
+QByteArray SessionSave(IniFile& ini, TComPort& port, TSettings& settings) {
+    ReadSettings(ini, settings);
+    try {
+        port.LoadPortSettings(ini);
+    } catch (const EComPort&) {
+        // A closed port takes any name; nothing here can fail, but the file decides.
+    }
+    port.SavePortSettings(ini);
+    WriteSettings(ini, settings);
+    FUZZ_CHECK(ini.Unwritable().isEmpty(), QStringLiteral("a value read could not be written"));
+    return ini.Text();
+}
+
+void CheckEveryKey(const QString& path, const QByteArray& bytes) {
+    IniFile ini;
+    if (!ini.Load(path)) return;
+    TComPort port;
+    TSettings settings;
+    const QByteArray first = SessionSave(ini, port, settings);
+    const QString saved = fuzz::ScratchPath(QStringLiteral("session.ini"));
+    FUZZ_CHECK(fuzz::WriteWholeFile(saved, first), QStringLiteral("cannot write ") + saved);
+
+    IniFile again;
+    FUZZ_CHECK(again.Load(saved), QStringLiteral("a saved file does not load"));
+    TComPort secondPort;
+    TSettings second;
+    const QByteArray next = SessionSave(again, secondPort, second);
+    FUZZ_CHECK(second == settings, QStringLiteral("the settings changed through a save"));
+    FUZZ_CHECK(PortSettingsText(secondPort) == PortSettingsText(port),
+               QStringLiteral("the port changed through a save"));
+    FUZZ_CHECK(next == first, QStringLiteral("a second save wrote other bytes"));
+
+    static const QStringList written = WrittenKeyNames();
+    const QStringList out = LinesOf(first);
+    qsizetype at = 0;
+    for (const QString& line : LinesOf(bytes)) {
+        if (MayBeWritten(line, written)) continue;
+        while (at < out.size() && out[at] != line) ++at;
+        FUZZ_CHECK(at < out.size(), QStringLiteral("the line \"%1\" was lost").arg(line));
+        ++at;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -143,5 +219,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fuzz::WriteWholeFile(path, bytes), QStringLiteral("cannot write ") + path);
     CheckIniRoundTrip(path, bytes);
     CheckPortSettings(path);
+    CheckEveryKey(path, bytes);
     return 0;
 }

@@ -57,8 +57,8 @@ protected:
 TEST_F(SettingsFile, TheDefaultsAreSavedInTheirOrder) {
     port->SavePortSettings(fileName);
     EXPECT_EQ(ReadFile(),
-              QByteArray("[ComPort1]\nPort=COM1\nBaudRate=9600\nStopBits=1\nDataBits=8\n"
-                         "Parity=None\nFlowControl=None\n"));
+              QByteArray("[ComPort1]\r\nPort=COM1\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\n"
+                         "Parity=None\r\nFlowControl=None\r\n"));
 }
 
 TEST_F(SettingsFile, SettingsRoundTrip) {
@@ -95,8 +95,9 @@ TEST_F(SettingsFile, OtherSectionsAndKeysSurviveASave) {
     EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Extra")), QStringLiteral("1"));
     EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Port")), QStringLiteral("COM1"));
     const QByteArray text = ReadFile();
-    // An existing key keeps its spelling; the file's own spelling of the section stays too.
-    EXPECT_TRUE(text.contains("PORT=COM1")) << text.toStdString();
+    // An existing key is rewritten in place with the port's spelling; the file's own
+    // spelling of the section stays.
+    EXPECT_TRUE(text.contains("[comport1]\r\nPort=COM1\r\nExtra=1\r\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("[comport1]"));
     EXPECT_TRUE(text.contains("; kept"));
 }
@@ -258,5 +259,8 @@ TEST(IniFileText, HostileContentReadsWithoutHarm) {
     IniFile file;
     file.Load(name);
     TComPort port(std::make_unique<FakeBackend>());
-    EXPECT_NO_THROW(port.LoadPortSettings(name));
+    // The control characters make it no text file: refused as a whole, and only as the
+    // port's own load failure.
+    EXPECT_THROW(port.LoadPortSettings(name), EComPort);
+    EXPECT_EQ(port.UpdateDepth(), 0);
 }
