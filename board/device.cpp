@@ -19,7 +19,9 @@ QString HexBytes(const QByteArray& bytes) { return QString::fromLatin1(bytes.toH
 BoardDevice::BoardDevice(const BoardOptions& options)
     : identity_(options.identity),
       dumpPath_(options.dumpPath),
-      memory_(static_cast<std::size_t>(options.identity.pageCount) * options.identity.pageSize) {
+      memory_(static_cast<std::size_t>(options.identity.pageCount) * options.identity.pageSize),
+      irqFlag_(options.faults.irqFlag),
+      irqClaim_(options.faults.irqClaim) {
     // Recognisable contents, so that a read from the wrong address shows.
     for (std::size_t i = 0; i < registers_.size(); ++i)
         registers_[i] = static_cast<std::uint16_t>(i);

@@ -35,7 +35,7 @@ TEST(BoardOptions, ParsesEveryOption) {
         "--irq-interval", "15", "--baud", "115200", "--reply-delay", "7", "--drop-every", "3",
         "--bad-lrc-every", "4", "--exception", "21:4", "--exception", "0x11:9", "--noise-every", "2",
         "--noise", "AA55", "--chunk", "5", "--chunk-gap", "1", "--hangup-after", "6",
-        "--log", "board.log"}));
+        "--irq-flag", "0", "--irq-claim", "9", "--event-times", "t.txt", "--log", "board.log"}));
     ASSERT_EQ(parsed.error, QString());
     const BoardOptions& o = parsed.options;
     EXPECT_EQ(o.linkPath, QStringLiteral("/tmp/x/b1"));
@@ -64,6 +64,9 @@ TEST(BoardOptions, ParsesEveryOption) {
     EXPECT_EQ(o.faults.chunkSize, 5);
     EXPECT_EQ(o.faults.chunkGap.count(), 1);
     EXPECT_EQ(o.faults.hangUpAfter, 6);
+    EXPECT_EQ(o.faults.irqFlag, 0);
+    EXPECT_EQ(o.faults.irqClaim, 9);
+    EXPECT_EQ(o.eventTimesPath, QStringLiteral("t.txt"));
     EXPECT_EQ(o.logPath, QStringLiteral("board.log"));
 }
 
