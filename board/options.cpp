@@ -108,6 +108,9 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.identity.bufferSize); }},
         {"empty-id", nullptr, "answer identification with an empty payload",
          [](const QString&, O& o) { o.identity.emptyPayload = true; return true; }},
+        {"loose-coils", nullptr, "a coil takes any value byte before 00 (non-zero switches it\n"
+                                 "on), not only FF00 and 0000",
+         [](const QString&, O& o) { o.identity.looseCoils = true; return true; }},
         {"dump", "FILE", "write the received FPGA image (raw bytes) to FILE at the end record",
          [](const QString& v, O& o) { o.dumpPath = v; return !v.isEmpty(); }},
         {"irq-interval", "MS", "time between interrupt events (default 100)",

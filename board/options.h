@@ -26,6 +26,7 @@ struct Identity {
     std::uint16_t pageSize = 32768;
     std::uint8_t bufferSize = 64;
     bool emptyPayload = false;  // reply to 17 with a byte count of 0
+    bool looseCoils = false;    // a coil takes any high byte (non-zero: on), the low byte 00
 };
 
 // Misbehaviour on cue. A count of 0 switches a fault off.

@@ -126,6 +126,15 @@ TEST(BoardInterrupts, AcknowledgesTheArmingAndReportsTheRegisterValues) {
     EXPECT_EQ(device.pendingInterrupts(), 0);
 }
 
+TEST(BoardCoils, LooseCoilsTakeAnyHighByte) {
+    BoardOptions options;
+    options.identity.looseCoils = true;
+    BoardDevice device{options};
+    EXPECT_EQ(Reply(device, 5, "00030100"), QStringLiteral("0500030100"));
+    EXPECT_TRUE(device.coil(3));
+    EXPECT_EQ(Reply(device, 5, "000301FF"), QStringLiteral("8503"));
+}
+
 TEST(BoardInterrupts, ForcesTheFlagAndTheClaimedCountOnCue) {
     BoardOptions options;
     options.faults.irqFlag = 0;
