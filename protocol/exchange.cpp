@@ -66,15 +66,13 @@ void TExchange::Packet(const QString& packet) {
         return;
     }
     if (!operation_) {
-        ObservePacket(packet, PacketVerdict::pvLeftover, false);
-        host_.LeftoverData(packet);
+        Leftover(packet);
         return;
     }
     const ExaminedReply examined = ExamineReply(packet, lastFunction_);
     if (examined.otherFunction) {
         // Not the answer: the wait and its time-out go on.
-        ObservePacket(packet, PacketVerdict::pvLeftover, false);
-        host_.LeftoverData(packet);
+        Leftover(packet);
         return;
     }
     ObservePacket(packet, VerdictOf(examined.outcome), true);
@@ -84,11 +82,15 @@ void TExchange::Packet(const QString& packet) {
     Finish(examined.outcome, examined.reply);
 }
 
+void TExchange::Leftover(const QString& packet) {
+    ObservePacket(packet, PacketVerdict::pvLeftover, false);
+    host_.LeftoverData(packet);
+}
+
 void TExchange::Unasked(const QString& packet) {
     const ExaminedReply examined = ExamineReply(packet, listenFunction_);
     if (examined.otherFunction) {
-        ObservePacket(packet, PacketVerdict::pvLeftover, false);
-        host_.LeftoverData(packet);
+        Leftover(packet);
         return;
     }
     ObservePacket(packet, VerdictOf(examined.outcome), false);

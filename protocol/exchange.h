@@ -127,6 +127,7 @@ private:
                 const QString& detail = QString());
     void ObservePacket(const QString& packet, PacketVerdict verdict, bool answers);
     void Unasked(const QString& packet);
+    void Leftover(const QString& packet);
 
     TExchangeHost& host_;
     // The request in flight: its operation (null when none), function and time-out.
