@@ -54,11 +54,10 @@ void TForm1::Button13Click() {
         RefuseTesterStart(QStringLiteral("Не указано имя файла для записи результатов чтения"));
         return;
     }
-    if (withFile && !OpenResultFile(torvel::IrqHeader(torvel::NowText(), IrqNumber,
-                                                      IrqRepeatCount, IrqReturnAddr, IrqRegCount,
-                                                      OutputFormat == 1))) {
-        LogEvent(QStringLiteral("Ошибка при открытии файла ") + ResultFileName,
-                 torvel::kTesterTag);
+    if (withFile &&
+        !OpenResultFile(torvel::IrqHeader(torvel::NowText(), IrqNumber, IrqRepeatCount,
+                                          IrqReturnAddr, IrqRegCount, OutputFormat == 1))) {
+        LogEvent(QStringLiteral("Ошибка при открытии файла ") + ResultFileName, torvel::kTesterTag);
         return;
     }
     EnableTesterControls(false);

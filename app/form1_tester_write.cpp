@@ -36,15 +36,15 @@ void TForm1::Button8Click() {
         inputs = std::move(*loaded);
     } else if (enteredValue_ < 0 || enteredValue_ > kLargestWriteValue) {
         // Never cut to its low byte, nor sent as three digits.
-        RefuseTesterStart(QStringLiteral("Значение %1 не помещается в байт (0..255)")
-                              .arg(enteredValue_));
+        RefuseTesterStart(
+            QStringLiteral("Значение %1 не помещается в байт (0..255)").arg(enteredValue_));
         return;
     }
     BeginTesterOperation(TesterOperation::Write, QStringLiteral("Запись данных в устройство"));
-    const torvel::TWriteStart start = write_.Start(
-        {static_cast<torvel::TAddrType>(AddrType), enteredAddress_, AutoRepeat, Stepcount,
-         static_cast<std::uint8_t>(enteredValue_), WriteFromFile, std::move(inputs),
-         InputFileName, BoardRanges()});
+    const torvel::TWriteStart start =
+        write_.Start({static_cast<torvel::TAddrType>(AddrType), enteredAddress_, AutoRepeat,
+                      Stepcount, static_cast<std::uint8_t>(enteredValue_), WriteFromFile,
+                      std::move(inputs), InputFileName, BoardRanges()});
     for (const torvel::TTesterEvent& event : start.Events) LogEvent(event.Text, event.Tag);
     switch (start.Refusal) {
         case torvel::TWriteRefusal::wrNone:

@@ -11,9 +11,9 @@
 namespace torvel {
 
 struct TIrqSettings {
-    int IrqNumber = 0;             // the line, 0 or 1
-    int IrqRepeatCount = 1;        // the events to handle
-    bool IrqReadReg = false;       // the board returns register values with each event
+    int IrqNumber = 0;               // the line, 0 or 1
+    int IrqRepeatCount = 1;          // the events to handle
+    bool IrqReadReg = false;         // the board returns register values with each event
     std::int64_t IrqReturnAddr = 0;  // the full value of the first-register field
     int IrqRegCount = 1;
 };

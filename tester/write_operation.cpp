@@ -18,9 +18,8 @@ TWriteStart TTesterWrite::Start(TWriteSettings settings) {
     }
     const auto address = static_cast<unsigned>(settings_.Address & 0xFFFF);
     // A single value: the field's, or the file's first ("00" when it holds none).
-    const std::uint8_t value = settings_.WriteFromFile
-                                   ? HexToInt(NextInputValue(settings_.Inputs, 0))
-                                   : settings_.Value;
+    const std::uint8_t value =
+        settings_.WriteFromFile ? HexToInt(NextInputValue(settings_.Inputs, 0)) : settings_.Value;
     switch (settings_.AddrType) {
         case atCoil:
             last_ = {fnWriteCoil, WriteCoilData(address, value)};

@@ -18,11 +18,11 @@ struct TWriteSettings {
     TAddrType AddrType = atCoil;
     std::int64_t Address = 0;  // the full value of the address field
     bool AutoRepeat = false;
-    int Stepcount = 2;         // repetitions, or for RAM/ROM the bytes to write
-    std::uint8_t Value = 0;    // the value field, checked to fit a byte by the caller
+    int Stepcount = 2;       // repetitions, or for RAM/ROM the bytes to write
+    std::uint8_t Value = 0;  // the value field, checked to fit a byte by the caller
     bool WriteFromFile = false;
-    TInputValues Inputs;       // the input file's values when WriteFromFile
-    QString InputFileName;     // named by the events of a reduced repeat count
+    TInputValues Inputs;    // the input file's values when WriteFromFile
+    QString InputFileName;  // named by the events of a reduced repeat count
     TBoardRanges Board;
 };
 

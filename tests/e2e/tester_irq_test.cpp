@@ -44,8 +44,8 @@ class IrqRecords : public TesterIrq, public ::testing::WithParamInterface<Record
 
 TEST_P(IrqRecords, ThreeEventsEndTheModeWithTheirRecords) {
     const RecordCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(
-        ConnectTester(c.board + QStringList{QStringLiteral("--irq-interval"), QStringLiteral("5")}));
+    ASSERT_NO_FATAL_FAILURE(ConnectTester(
+        c.board + QStringList{QStringLiteral("--irq-interval"), QStringLiteral("5")}));
     const QString file = PathOf(QStringLiteral("irq.txt"));
     ToFile(file, 16, c.decimal);
     Arming(1, 3);
@@ -59,8 +59,8 @@ TEST_P(IrqRecords, ThreeEventsEndTheModeWithTheirRecords) {
                                                "// Количество обрабатываемых прерываний 3\r\n"
                                                "// Стартовый регистр 00010h, всего регистров 2\r\n"
                                                "// Формат ") +
-                                    (c.decimal ? QStringLiteral("DEC") : QStringLiteral("HEX")) + QStringLiteral("\r\n") +
-                                    c.records + QStringLiteral("\r\n"));
+                                    (c.decimal ? QStringLiteral("DEC") : QStringLiteral("HEX")) +
+                                    QStringLiteral("\r\n") + c.records + QStringLiteral("\r\n"));
     QList<int> positions;
     for (const QList<QVariant>& signal : progress) positions.append(signal.at(0).toInt());
     EXPECT_EQ(positions, (QList<int>{33, 67, 100, 0}));
@@ -98,13 +98,15 @@ TEST_F(TesterIrq, StopWhileArmedEndsOnlyAtTheBoardsAnswer) {
     EXPECT_EQ(Events().constLast(),
               QStringLiteral("[ОПЕРАТОР] Выполнение текущей операции остановлено"));
     ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }));
-    EXPECT_EQ(IrqRequests(), (QStringList{QStringLiteral("0003E8FF1002"), QStringLiteral("000000")}));
+    EXPECT_EQ(IrqRequests(),
+              (QStringList{QStringLiteral("0003E8FF1002"), QStringLiteral("000000")}));
     EXPECT_TRUE(TesterControlsEnabled());
 }
 
 TEST_F(TesterIrq, LostLineWhileArmedEndsTheModeAtOnce) {
-    ASSERT_NO_FATAL_FAILURE(ConnectTester({QStringLiteral("--hangup-after"), QStringLiteral("2"),
-                                           QStringLiteral("--irq-interval"), QStringLiteral("2000")}));
+    ASSERT_NO_FATAL_FAILURE(
+        ConnectTester({QStringLiteral("--hangup-after"), QStringLiteral("2"),
+                       QStringLiteral("--irq-interval"), QStringLiteral("2000")}));
     const QString file = PathOf(QStringLiteral("irq.txt"));
     ToFile(file);
     Arming(0, 5);
@@ -126,7 +128,8 @@ TEST_F(TesterIrq, ConnectWhileArmedDisarmsTheBoardFirst) {
     Form().SelectPage(0);  // the load tab stays usable while armed
     ASSERT_NO_FATAL_FAILURE(Connect());
 
-    EXPECT_EQ(IrqRequests(), (QStringList{QStringLiteral("0103E8001001"), QStringLiteral("010000")}));
+    EXPECT_EQ(IrqRequests(),
+              (QStringList{QStringLiteral("0103E8001001"), QStringLiteral("010000")}));
     EXPECT_EQ(Events().constLast(), QStringLiteral("Устройство подключено"));
     EXPECT_FALSE(Form().TesterActive);
     EXPECT_FALSE(Form().IrqArmed);

@@ -76,7 +76,8 @@ TEST_F(TesterWindow, PageWriteFromAShortFileWritesExactlyItsValues) {
     const QStringList events = Events();
     EXPECT_EQ(events.mid(events.size() - 2),
               (QStringList{QStringLiteral("[ОПЕРАТОР] Количество повторов превышает объем "
-                                          "выбранного файла ") + input,
+                                          "выбранного файла ") +
+                               input,
                            QStringLiteral("[ТЕСТЕР] Количество повторов уменьшено до 12")}));
 
     // Read back one byte more: the thirteenth is the board's own.
@@ -146,9 +147,8 @@ TEST_F(TesterWindow, WritesThatCannotStartSendNothingAndSaySo) {
               QStringLiteral("[ОПЕРАТОР] Не указано имя файла для чтения данных"));
     Form().InputFileName = PathOf(QStringLiteral("missing.txt"));
     Control<QPushButton>("Button8")->click();
-    EXPECT_EQ(Events().constLast(),
-              QStringLiteral("[ВВОД-ВЫВОД] Ошибка при чтении файла данных ") +
-                  PathOf(QStringLiteral("missing.txt")));
+    EXPECT_EQ(Events().constLast(), QStringLiteral("[ВВОД-ВЫВОД] Ошибка при чтении файла данных ") +
+                                        PathOf(QStringLiteral("missing.txt")));
     EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("ОШИБКА ввода-вывода"));
 
     // A repeated RAM/ROM write from a file without values: reduced to nothing, refused.

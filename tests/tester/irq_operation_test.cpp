@@ -23,8 +23,7 @@ TEST(TesterIrq, RefusesAFirstRegisterBeyondItsTwoDigitField) {
 TEST(TesterIrq, AcknowledgementThenEventsUntilTheCountAskedFor) {
     TTesterIrq irq;
     ASSERT_TRUE(irq.Start({1, 3, true, 0x10, 2}));
-    EXPECT_EQ(irq.Reply(Reply(QStringLiteral("010003FF1002"))).Kind,
-              TIrqReplyKind::irAcknowledged);
+    EXPECT_EQ(irq.Reply(Reply(QStringLiteral("010003FF1002"))).Kind, TIrqReplyKind::irAcknowledged);
     EXPECT_TRUE(irq.Armed());
 
     std::vector<int> progress;

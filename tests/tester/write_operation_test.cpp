@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "example_board.h"
 #include "support/qt_printers.h"
 
 using namespace torvel;
@@ -12,14 +13,17 @@ namespace {
 
 TWriteSettings Settings(TAddrType type, int address, bool repeat, int count,
                         TInputValues inputs = {}, bool fromFile = false) {
-    TBoardRanges board;
-    board.CoilEnd = 0x0F;
-    board.HoldStart = 0x10;
-    board.HoldEnd = 0x3F;
-    board.PageOffsetMax = 0x8000;
-    board.PageChunkSize = 10;
-    return {type,     address, repeat, count, 0x5A, fromFile, std::move(inputs),
-            QStringLiteral("in.txt"), board};
+    TWriteSettings settings;
+    settings.AddrType = type;
+    settings.Address = address;
+    settings.AutoRepeat = repeat;
+    settings.Stepcount = count;
+    settings.Value = 0x5A;
+    settings.WriteFromFile = fromFile;
+    settings.Inputs = std::move(inputs);
+    settings.InputFileName = QStringLiteral("in.txt");
+    settings.Board = test::ExampleBoard();
+    return settings;
 }
 
 DecodedReply Reply(std::uint8_t function) {
@@ -32,8 +36,8 @@ QStringList RunToEnd(TTesterWrite& write, const TWriteStart& start) {
     for (int guard = 0; guard < 100; ++guard) {
         const TWriteStep step = write.Reply(Reply(start.Request->Function));
         if (step.End != TStepEnd::Continue) break;
-        const TRepetition next = write.Pacer() == TPacer::Pages ? write.NextPage()
-                                                                : write.NextRepetition();
+        const TRepetition next =
+            write.Pacer() == TPacer::Pages ? write.NextPage() : write.NextRepetition();
         if (!next.Request) break;
         sent << next.Request->Data;
     }
