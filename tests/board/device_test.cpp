@@ -126,25 +126,6 @@ TEST(BoardInterrupts, AcknowledgesTheArmingAndReportsTheRegisterValues) {
     EXPECT_EQ(device.pendingInterrupts(), 0);
 }
 
-TEST(BoardCoils, LooseCoilsTakeAnyHighByte) {
-    BoardOptions options;
-    options.identity.looseCoils = true;
-    BoardDevice device{options};
-    EXPECT_EQ(Reply(device, 5, "00030100"), QStringLiteral("0500030100"));
-    EXPECT_TRUE(device.coil(3));
-    EXPECT_EQ(Reply(device, 5, "000301FF"), QStringLiteral("8503"));
-}
-
-TEST(BoardInterrupts, ForcesTheFlagAndTheClaimedCountOnCue) {
-    BoardOptions options;
-    options.faults.irqFlag = 0;
-    options.faults.irqClaim = 5;
-    BoardDevice device{options};
-    Ask(device, 25, "000002FF1002");
-    // Two values carried, five claimed, flag off.
-    EXPECT_EQ(device.NextInterruptEvent().data, QStringLiteral("050000051011"));
-}
-
 TEST(BoardInterrupts, ReportsBareEventsWithoutRegisters) {
     BoardDevice device{BoardOptions{}};
     EXPECT_EQ(Reply(device, 25, "000001000001"), QStringLiteral("1906000001000001"));

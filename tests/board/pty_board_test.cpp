@@ -184,28 +184,6 @@ TEST_F(PtyBoard, ArmsReportsEventsAndDisarms) {
     EXPECT_EQ(Ask(17, {}), kIdentity);
 }
 
-TEST_F(PtyBoard, NotesWhenEachEventLeft) {
-    QTemporaryDir folder;
-    const QString times = folder.filePath(QStringLiteral("times"));
-    Start({QStringLiteral("--irq-interval"), QStringLiteral("5"), QStringLiteral("--event-times"),
-           times});
-    Ask(25, ArmInterruptData(0, 3, false, 0, 1));
-    std::vector<qint64> read;
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(client_.ReadLine()) << i;
-        read.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                           .count());
-    }
-    board_->Stop();
-    QFile file(times);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 4);  // the last one empty
-    // Each event left before this side read it: the two clocks are one.
-    for (int i = 0; i < 3; ++i) EXPECT_LE(lines[i].toLongLong(), read[i]) << i;
-}
-
 TEST_F(PtyBoard, NeverAnswersAWrongLrc) {
     Start();
     ASSERT_TRUE(client_.Write(":0011EE\r\n:0011F0\r\n"));

@@ -208,18 +208,6 @@ TEST(ExchangeListening, HandsOnUnaskedReportsWithoutATimeout) {
     EXPECT_FALSE(rig.host.timerRunning);
 }
 
-TEST(ExchangeListening, ARequestTakesTheNextPacketAsItsAnswer) {
-    Rig rig;
-    ArmAndListen(rig);
-    rig.exchange.Send(rig.operation, 0, 25, QStringLiteral("000000"), 2);
-    EXPECT_FALSE(rig.exchange.Listening());
-    EXPECT_TRUE(rig.host.timerRunning);
-    rig.exchange.Packet(Packet("001903000000"));
-    rig.exchange.Packet(Packet("00190401000110"));  // after the answer: leftover
-    EXPECT_EQ(rig.replies.size(), 2);
-    EXPECT_EQ(rig.host.leftovers.size(), 1);
-}
-
 struct ListenEndCase {
     const char* name;
     std::function<void(Rig&)> end;
