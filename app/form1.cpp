@@ -83,6 +83,7 @@ void TForm1::FormCreate() {
 void TForm1::FormCloseQuery() {
     if (endSequenceDone_) return;
     endSequenceDone_ = true;
+    AbandonTesterOperation();
     SaveSettings();
     LogEvent(QStringLiteral("Конец сеанса"));
     if (JournalEnabled) SaveJournal();

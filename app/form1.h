@@ -24,9 +24,11 @@
 #include "fpga/identity.h"
 #include "fpga/upload.h"
 #include "protocol/exchange.h"
+#include "tester/irq_operation.h"
 #include "tester/read_operation.h"
 #include "tester/result_file.h"
 #include "tester/result_format.h"
+#include "tester/write_operation.h"
 
 class QCloseEvent;
 class QLabel;
@@ -133,7 +135,12 @@ public:
     // --- tester tab (form1_tester*.cpp) ---
     // "С&читать данные".
     void Button7Click();
-    // "Ст&оп": ends a repeated operation (a single one ends with its reply).
+    // "Записат&ь данные".
+    void Button8Click();
+    // "Разрешить прерывание": arms the board's interrupt handler and collects its events.
+    void Button13Click();
+    // "Ст&оп": ends a repeated operation (a single one ends with its reply) and disarms an
+    // armed handler (the mode ends at the board's answer).
     void Button9Click();
     // The repetition of a coil or register operation, and the next RAM/ROM chunk.
     void Timer2Timer();
@@ -141,8 +148,14 @@ public:
     // Takes the tester's controls into its state; false (and nothing changed but the status)
     // when a decimal field holds no number.
     bool CaptureTesterSettings();
+    // The interrupt group into its state and the settings of its stepper; nothing (and
+    // nothing sent) when the first-register field holds no number.
+    std::optional<torvel::TIrqSettings> CaptureIrqSettings();
     // Ends any tester operation: flags and timers cleared, result file closed, tab enabled.
     void StopTesterOperation();
+    // Ends a tester operation that a connect, a load or the window's close cuts short; an
+    // armed board (or one being armed) is told to disarm first, without waiting for its answer.
+    void AbandonTesterOperation();
     // Finishes and closes the result file of a read; a failure is logged.
     void CloseResultFile();
     // The tester tab's groups and PBTest; enabling also shows the tester state again.
@@ -228,6 +241,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The tester operation under way.
+    enum class TesterOperation { None, Read, Write, Irq };
+
     void FormCreate();
     void CreateTimers();
     void CreatePort();
@@ -264,17 +280,34 @@ private:
     void TesterReply(const torvel::DecodedReply& reply);
     void TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply);
     void ReadReply(const torvel::DecodedReply& reply);
-    // A read that the board's address map refuses.
+    void WriteReply(const torvel::DecodedReply& reply);
+    void IrqReply(const torvel::DecodedReply& reply);
+    // What a read's or write's reply leaves: the timer sends on, or the operation is over.
+    void FollowStep(torvel::TStepEnd end);
+    // A read or write that the board's address map refuses.
     void RefuseTesterAddress();
+    // An operation that was marked under way and sends nothing after all; `status` says why.
+    void EndRefusedOperation(const QString& status);
     // A tester operation that ends before it starts: the status says the operator erred.
-    void RefuseTesterStart(const QString& event);
+    void RefuseTesterStart(const QString& event, const QString& tag = QString());
+    // Marks a read or write under way and logs "<what> по адресу ..." with its repeat count.
+    void BeginTesterOperation(TesterOperation operation, const QString& what);
+    // The first request of a read or write: the timer its pacing needs, the groups disabled
+    // with the address and `valueField` still looking like values.
+    void SendFirstTesterRequest(const torvel::TTesterRequest& request, torvel::TPacer pacer,
+                                QWidget& valueField);
+    // The read or write under way whose repetitions the timers send; null for none.
+    torvel::TRepeatingOperation* RepeatingOperation();
+    void DisarmInterrupt();
+    void WriteIrqEvent(int eventNumber, const QString& payload);
     int SelectedAddressType() const;
     void SelectAddressType(int type);
     void ApplyAddressMaxLength();
     void ApplyDependentEnabling();
     void ColourValueFields(bool enabled);
     void ColourValueField(QWidget& field, bool enabled);
-    // A read that ends with its reply or its last repetition: the status stays on screen.
+    // A read or write that ends with its reply or its last repetition: the status stays on
+    // screen.
     void EndTesterOperation();
     bool OpenResultFile(const QString& header);
     void WriteResultValue(const torvel::TResultValue& value);
@@ -300,13 +333,17 @@ private:
     // An identification reply has been decoded; until then the map and sizes show "нет данных".
     bool deviceIdentified_ = false;
     // The tester operation under way and what it shows.
-    enum class TesterOperation { None, Read };
     TesterOperation testerOperation_ = TesterOperation::None;
     torvel::TTesterRead read_;
+    torvel::TTesterWrite write_;
+    torvel::TTesterIrq irq_;
+    // A request whose answer nobody awaits (disarming a board that is being left).
+    torvel::TExchangeOperation unanswered_;
     std::optional<torvel::TResultLayout> resultLayout_;
     qint64 enteredAddress_ = 0;  // the address field's full value, checked against the map
     quint16 readValue_ = 0;
     quint16 writeValue_ = 0;
+    qint64 enteredValue_ = 0;  // the value field's full value, checked to fit a byte
     torvel::TerminationSignals* terminationSignals_ = nullptr;
     torvel::JournalLock journalLock_;
     bool startupDone_ = false;

@@ -47,7 +47,7 @@ void TForm1::CreateOperations() {
 
 void TForm1::Button3Click() {
     ui->StatusTest->clear();
-    TesterActive = false;
+    AbandonTesterOperation();
     ui->PBLoad->setValue(0);
     EnableTesterControls(false);
     EnableLoadControls(false);

@@ -1,5 +1,6 @@
 // TForm1: the tester tab's controls, and the one routine that ends every tester operation.
-// The read lives in form1_tester_read.cpp, the files in form1_tester_files.cpp.
+// The read lives in form1_tester_read.cpp, the write in form1_tester_write.cpp, the interrupt
+// handler mode in form1_tester_irq.cpp, the files in form1_tester_files.cpp.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,6 +45,8 @@ void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
 
 void TForm1::ConnectTesterControls() {
     connect(ui->Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(ui->Button13, &QPushButton::clicked, this, &TForm1::Button13Click);
     connect(ui->Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(ui->Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
@@ -192,6 +195,12 @@ void TForm1::TesterReply(const torvel::DecodedReply& reply) {
     switch (testerOperation_) {
         case TesterOperation::Read:
             ReadReply(reply);
+            return;
+        case TesterOperation::Write:
+            WriteReply(reply);
+            return;
+        case TesterOperation::Irq:
+            IrqReply(reply);
             return;
         case TesterOperation::None:
             // Nothing of the tester's is under way: the reply changes nothing.

@@ -1,5 +1,6 @@
 // TForm1: the tester's read. Button7Click starts it, each reply shows and writes what the
-// read stepper says, and Timer2/Timer3 send the repetitions it prepares.
+// read stepper says, and Timer2/Timer3 send the repetitions that the read or the write
+// prepares; "Ст&оп" ends either, or disarms the interrupt handler.
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -8,18 +9,15 @@
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
+#include "app/tester_texts.h"
 #include "common/datetime.h"
 #include "common/hex.h"
 #include "ui_form1.h"
 
-namespace {
-
-const QString kTesterTag = QStringLiteral("ТЕСТЕР");
-const QString kOperatorError = QStringLiteral("ОШИБКА Оператора");
-// Status-bar panel 3 while a tester operation runs.
-const QString kTesterMarker = QStringLiteral("Тестер");
-
-}  // namespace
+using torvel::kOperatorError;
+using torvel::kOperatorTag;
+using torvel::kTesterMarker;
+using torvel::kTesterTag;
 
 bool TForm1::CaptureTesterSettings() {
     // A decimal field holding no number (a lone "-") stops the operation before anything
@@ -41,6 +39,7 @@ bool TForm1::CaptureTesterSettings() {
     DelayRepeat = ui->SpinEdit4->value();
     ui->MEdit2->SetValue(0);
     readValue_ = 0;
+    enteredValue_ = *value;
     writeValue_ = static_cast<quint16>(*value);
     ReadToFile = ui->CheckBox4->isChecked();
     WriteFromFile = ui->CheckBox5->isChecked();
@@ -53,8 +52,8 @@ bool TForm1::CaptureTesterSettings() {
     return true;
 }
 
-void TForm1::RefuseTesterStart(const QString& event) {
-    LogEvent(event);
+void TForm1::RefuseTesterStart(const QString& event, const QString& tag) {
+    LogEvent(event, tag);
     ui->StatusTest->setText(kOperatorError);
     StatusPanel(3)->clear();
 }
@@ -72,20 +71,8 @@ void TForm1::Button7Click() {
         StatusPanel(3)->clear();
         return;
     }
-    TesterActive = true;
-    IrqArmed = false;
-    IrqStopRequested = false;
-    testerOperation_ = TesterOperation::Read;
-    const QString reading =
-        QStringLiteral("Чтение данных из устройства по адресу ") + torvel::Hex(TesterAddress, 5);
-    if (AutoRepeat) {
-        Timer2->start();
-        LogEvent(reading + QStringLiteral(" с повтором ") + QString::number(Stepcount) +
-                     QStringLiteral(" раз"),
-                 kTesterTag);
-    } else {
-        LogEvent(reading, kTesterTag);
-    }
+    BeginTesterOperation(TesterOperation::Read,
+                         QStringLiteral("Чтение данных из устройства"));
     const std::optional<torvel::TTesterRequest> first =
         read_.Start({static_cast<torvel::TAddrType>(AddrType), enteredAddress_, AutoRepeat,
                      Stepcount, BoardRanges()});
@@ -93,21 +80,46 @@ void TForm1::Button7Click() {
         RefuseTesterAddress();
         return;
     }
-    if (read_.Pacer() == torvel::TPacer::Pages) {
+    SendFirstTesterRequest(*first, read_.Pacer(), *ui->MEdit2);
+}
+
+void TForm1::BeginTesterOperation(TesterOperation operation, const QString& what) {
+    TesterActive = true;
+    IrqArmed = false;
+    IrqStopRequested = false;
+    testerOperation_ = operation;
+    const QString started = what + QStringLiteral(" по адресу ") + torvel::Hex(TesterAddress, 5);
+    if (AutoRepeat) {
+        Timer2->start();
+        LogEvent(started + QStringLiteral(" с повтором ") + QString::number(Stepcount) +
+                     QStringLiteral(" раз"),
+                 kTesterTag);
+    } else {
+        LogEvent(started, kTesterTag);
+    }
+}
+
+void TForm1::SendFirstTesterRequest(const torvel::TTesterRequest& request, torvel::TPacer pacer,
+                                    QWidget& valueField) {
+    if (pacer == torvel::TPacer::Pages) {
         Timer2->stop();
         Timer3->start();
     }
     EnableTesterControls(false);
-    // Disabled, the address and the result still look like the values they are.
+    // Disabled, the address and the value still look like the values they are.
     ColourValueField(*ui->MEdit1, true);
-    ColourValueField(*ui->MEdit2, true);
-    SendTesterRequest(first->Function, first->Data);
+    ColourValueField(valueField, true);
+    SendTesterRequest(request.Function, request.Data);
 }
 
 void TForm1::RefuseTesterAddress() {
     const QString refused = QStringLiteral("Указан недопустимый адрес");
-    ui->StatusTest->setText(refused);
     LogEvent(refused, kTesterTag);
+    EndRefusedOperation(refused);
+}
+
+void TForm1::EndRefusedOperation(const QString& status) {
+    ui->StatusTest->setText(status);
     Timer2->stop();
     Timer3->stop();
     TesterActive = false;
@@ -135,7 +147,11 @@ void TForm1::ReadReply(const torvel::DecodedReply& reply) {
     }
     ui->StatusTest->setText(QStringLiteral("OK"));
     for (const torvel::TResultValue& value : step.Values) WriteResultValue(value);
-    switch (step.End) {
+    FollowStep(step.End);
+}
+
+void TForm1::FollowStep(torvel::TStepEnd end) {
+    switch (end) {
         case torvel::TStepEnd::Continue:
             return;
         case torvel::TStepEnd::Done:
@@ -156,9 +172,23 @@ void TForm1::EndTesterOperation() {
     EnableTesterControls(true);
 }
 
+torvel::TRepeatingOperation* TForm1::RepeatingOperation() {
+    switch (testerOperation_) {
+        case TesterOperation::Read:
+            return &read_;
+        case TesterOperation::Write:
+            return &write_;
+        case TesterOperation::Irq:
+        case TesterOperation::None:
+            break;
+    }
+    return nullptr;
+}
+
 void TForm1::Timer2Timer() {
-    if (!TesterActive || ReplyExpected()) return;
-    const torvel::TRepetition next = read_.NextRepetition();
+    torvel::TRepeatingOperation* operation = RepeatingOperation();
+    if (!TesterActive || ReplyExpected() || !operation) return;
+    const torvel::TRepetition next = operation->NextRepetition();
     if (!next.Request) {
         EndTesterOperation();
         return;
@@ -169,17 +199,21 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::Timer3Timer() {
-    if (!TesterActive || ReplyExpected()) return;
-    const torvel::TRepetition next = read_.NextPage();
+    const torvel::TRepeatingOperation* operation = RepeatingOperation();
+    if (!TesterActive || ReplyExpected() || !operation) return;
+    const torvel::TRepetition next = operation->NextPage();
     SendTesterRequest(next.Request->Function, next.Request->Data);
     if (TesterActive) ui->PBTest->setValue(next.Progress);
 }
 
 void TForm1::Button9Click() {
-    if (TesterActive && (Timer2->isActive() || Timer3->isActive())) {
-        StopTesterOperation();
-        LogEvent(QStringLiteral("Выполнение текущей операции остановлено"),
-                 QStringLiteral("ОПЕРАТОР"));
+    if (TesterActive && (Timer2->isActive() || Timer3->isActive() || IrqArmed)) {
+        // An armed handler ends when the board answers the disarming.
+        if (!IrqArmed)
+            StopTesterOperation();
+        else if (!IrqStopRequested)
+            DisarmInterrupt();
+        LogEvent(QStringLiteral("Выполнение текущей операции остановлено"), kOperatorTag);
         return;
     }
     ui->StatusTest->clear();

@@ -28,7 +28,7 @@ void TForm1::Button2Click() {
         return;
     }
     ui->StatusTest->clear();
-    TesterActive = false;
+    AbandonTesterOperation();
     ui->PBLoad->setValue(0);
     FpgaStatusText = torvel::ConfigurationStatusText(false);
     EnableTesterControls(false);

@@ -19,7 +19,9 @@ QString HexBytes(const QByteArray& bytes) { return QString::fromLatin1(bytes.toH
 BoardDevice::BoardDevice(const BoardOptions& options)
     : identity_(options.identity),
       dumpPath_(options.dumpPath),
-      memory_(static_cast<std::size_t>(options.identity.pageCount) * options.identity.pageSize) {
+      memory_(static_cast<std::size_t>(options.identity.pageCount) * options.identity.pageSize),
+      irqFlag_(options.faults.irqFlag),
+      irqClaim_(options.faults.irqClaim) {
     // Recognisable contents, so that a read from the wrong address shows.
     for (std::size_t i = 0; i < registers_.size(); ++i)
         registers_[i] = static_cast<std::uint16_t>(i);
@@ -88,10 +90,10 @@ DeviceReply BoardDevice::ReadRegisters(const QByteArray& data) const {
 DeviceReply BoardDevice::WriteCoil(const QByteArray& data) {
     if (data.size() != 4) return DeviceReply::Exception(fnWriteCoil, exIllegalValue);
     const unsigned address = Word(data, 0), value = Word(data, 2);
-    if (value != 0xFF00 && value != 0x0000)
-        return DeviceReply::Exception(fnWriteCoil, exIllegalValue);
+    const bool accepted = identity_.looseCoils ? (value & 0xFF) == 0 : value == 0xFF00 || value == 0;
+    if (!accepted) return DeviceReply::Exception(fnWriteCoil, exIllegalValue);
     if (!CoilsInRange(address, 1)) return DeviceReply::Exception(fnWriteCoil, exIllegalAddress);
-    coils_[address] = value == 0xFF00;
+    coils_[address] = value != 0;
     return {fnWriteCoil, HexBytes(data)};
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "board/options.h"
@@ -84,6 +85,9 @@ private:
     QByteArray image_;
     bool fpgaConfigured_ = false;
 
+    // Faults of the events: a forced record flag and a claimed register count.
+    std::optional<std::uint8_t> irqFlag_;
+    std::optional<std::uint8_t> irqClaim_;
     struct Interrupt {
         int remaining = 0;
         std::uint8_t line = 0;

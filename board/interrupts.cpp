@@ -54,8 +54,10 @@ DeviceReply BoardDevice::NextInterruptEvent() {
     QString values;
     for (unsigned i = 0; i < count; ++i)
         values += Hex(registers_[irq_.firstRegister + i] & 0xFF, 2);
-    return {fnInterrupt, Hex(3 + count, 2) + Hex(count ? 1 : 0, 2) + Hex(irq_.line, 2) +
-                             Hex(count, 2) + values};
+    const unsigned flag = irqFlag_.value_or(count ? 1 : 0);
+    const unsigned claimed = irqClaim_.value_or(static_cast<std::uint8_t>(count));
+    return {fnInterrupt, Hex(3 + count, 2) + Hex(flag, 2) + Hex(irq_.line, 2) + Hex(claimed, 2) +
+                             values};
 }
 
 }  // namespace torvel::board

@@ -108,6 +108,9 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.identity.bufferSize); }},
         {"empty-id", nullptr, "answer identification with an empty payload",
          [](const QString&, O& o) { o.identity.emptyPayload = true; return true; }},
+        {"loose-coils", nullptr, "a coil takes any value byte before 00 (non-zero switches it\n"
+                                 "on), not only FF00 and 0000",
+         [](const QString&, O& o) { o.identity.looseCoils = true; return true; }},
         {"dump", "FILE", "write the received FPGA image (raw bytes) to FILE at the end record",
          [](const QString& v, O& o) { o.dumpPath = v; return !v.isEmpty(); }},
         {"irq-interval", "MS", "time between interrupt events (default 100)",
@@ -140,6 +143,15 @@ const std::vector<Option>& OptionTable() {
          [](const QString& v, O& o) { return ParseMilliseconds(v, o.faults.chunkGap); }},
         {"hangup-after", "N", "fault: after the reply to the Nth request close the line and exit",
          [](const QString& v, O& o) { return ParseInRange(v, 0, 1'000'000, o.faults.hangUpAfter); }},
+        {"irq-flag", "N", "fault: interrupt events carry record flag N (default 01 when\n"
+                          "values follow, else 00)",
+         [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.faults.irqFlag.emplace()); }},
+        {"irq-claim", "N", "fault: interrupt events claim N register values whatever\n"
+                           "values they carry",
+         [](const QString& v, O& o) { return ParseInRange(v, 0, 255, o.faults.irqClaim.emplace()); }},
+        {"event-times", "FILE", "append the steady-clock time in ns at which each interrupt\n"
+                                "event's last byte was written to FILE, one a line",
+         [](const QString& v, O& o) { o.eventTimesPath = v; return !v.isEmpty(); }},
         {"log", "FILE", "append every request and reply line with a time stamp to FILE",
          [](const QString& v, O& o) { o.logPath = v; return !v.isEmpty(); }},
         {"help", nullptr, "show this text",

@@ -26,6 +26,7 @@ struct Identity {
     std::uint16_t pageSize = 32768;
     std::uint8_t bufferSize = 64;
     bool emptyPayload = false;  // reply to 17 with a byte count of 0
+    bool looseCoils = false;    // a coil takes any high byte (non-zero: on), the low byte 00
 };
 
 // Misbehaviour on cue. A count of 0 switches a fault off.
@@ -41,6 +42,10 @@ struct Faults {
     int chunkSize = 0;     // replies written in pieces of this many bytes
     std::chrono::milliseconds chunkGap{2};
     int hangUpAfter = 0;   // close the line after this many requests
+    // Interrupt events: the record flag, and the register count they claim whatever values
+    // they carry (past those values, or above 8); nothing set: the true flag and count.
+    std::optional<std::uint8_t> irqFlag;
+    std::optional<std::uint8_t> irqClaim;
     std::map<std::uint8_t, std::uint8_t> exceptions;  // function -> exception code
 };
 
@@ -50,6 +55,9 @@ struct BoardOptions {
     Identity identity;
     QString dumpPath;
     QString logPath;
+    // One line per interrupt event: the steady clock in nanoseconds when its last byte was
+    // written to the line (the same clock as other processes' steady clock on this host).
+    QString eventTimesPath;
     std::chrono::milliseconds irqInterval{100};
     unsigned baud = 0;  // 0: no line-speed emulation
     std::chrono::milliseconds replyDelay{0};

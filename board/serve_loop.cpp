@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <QFile>
+
 #include "board/pty_link.h"
 #include "board/request_log.h"
 #include "board/session.h"
@@ -43,8 +45,9 @@ constexpr auto kFinalByteSpin = std::chrono::microseconds(80);
 
 class ServeLoop {
 public:
-    ServeLoop(const BoardOptions& options, RequestLog& log, PseudoTerminal& line, int signalFd)
-        : session_(options, &log), line_(line), signalFd_(signalFd) {}
+    ServeLoop(const BoardOptions& options, RequestLog& log, PseudoTerminal& line, int signalFd,
+              QFile* eventTimes)
+        : session_(options, &log), line_(line), signalFd_(signalFd), eventTimes_(eventTimes) {}
 
     void Run();
 
@@ -53,10 +56,13 @@ private:
     bool ReadLine(Clock::time_point now);
     void WriteDue();
     bool Flush();
+    void NoteEventTimes();
 
     BoardSession session_;
     PseudoTerminal& line_;
     int signalFd_;
+    QFile* eventTimes_;  // null without --event-times
+    qint64 eventsNoted_ = 0;
     QByteArray unwritten_;  // output the line would not take yet
     bool lineSilent_ = false;
 };
@@ -95,6 +101,7 @@ void ServeLoop::Run() {
             lineSilent_ = !ReadLine(now);
         if (!Flush()) continue;
         WriteDue();
+        if (unwritten_.isEmpty()) NoteEventTimes();
         if (session_.hangUpDue()) return HangUp();
     }
 }
@@ -140,6 +147,17 @@ bool ServeLoop::Flush() {
     return true;
 }
 
+// Events whose last byte the line has taken since the last call.
+void ServeLoop::NoteEventTimes() {
+    if (!eventTimes_ || eventsNoted_ == session_.eventsOut()) return;
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         Clock::now().time_since_epoch())
+                         .count();
+    for (; eventsNoted_ < session_.eventsOut(); ++eventsNoted_)
+        eventTimes_->write(QByteArray::number(static_cast<qint64>(now)) + '\n');
+    eventTimes_->flush();
+}
+
 void ServeLoop::WriteDue() {
     const Clock::time_point now = Clock::now();
     for (QByteArray bytes = session_.TakeOutput(now); !bytes.isEmpty();
@@ -165,14 +183,21 @@ int RunBoard(const BoardOptions& options) {
     QString linkPath;
     PseudoTerminal line;
     PublishedLink link;
-    if (!ChooseLinkPath(options.linkPath, linkPath, error) || !log.Open(options.logPath, error) ||
-        !line.Open(error) || !link.Publish(linkPath, line.slavePath(), error)) {
+    QFile eventTimes(options.eventTimesPath);
+    if (!options.eventTimesPath.isEmpty() &&
+        !eventTimes.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        error = QStringLiteral("cannot open %1: %2").arg(options.eventTimesPath,
+                                                          eventTimes.errorString());
+    }
+    if (!error.isEmpty() || !ChooseLinkPath(options.linkPath, linkPath, error) ||
+        !log.Open(options.logPath, error) || !line.Open(error) ||
+        !link.Publish(linkPath, line.slavePath(), error)) {
         Complain(error);
         ::close(signalFd);
         return 1;
     }
     log.Note(QStringLiteral("serving %1 as %2").arg(line.slavePath(), linkPath));
-    ServeLoop(options, log, line, signalFd).Run();
+    ServeLoop(options, log, line, signalFd, eventTimes.isOpen() ? &eventTimes : nullptr).Run();
     link.Remove();
     log.Note(QStringLiteral("stopped"));
     ::close(signalFd);

@@ -85,7 +85,7 @@ DeviceReply BoardSession::Answer(const RequestFrame& frame, qsizetype lineLength
     return device_.Serve(frame.function, frame.data);
 }
 
-void BoardSession::SendReply(const DeviceReply& reply, Clock::time_point earliest) {
+void BoardSession::SendReply(const DeviceReply& reply, Clock::time_point earliest, bool event) {
     ++replies_;
     const Faults& faults = options_.faults;
     const bool badLrc = EveryNth(replies_, faults.badLrcEvery);
@@ -96,13 +96,13 @@ void BoardSession::SendReply(const DeviceReply& reply, Clock::time_point earlies
     if (EveryNth(replies_, faults.shortReplyEvery)) line = ':' + faults.shortReply + "\r\n";
     if (EveryNth(replies_, options_.faults.noiseEvery)) line.prepend(options_.faults.noise);
     if (log_) log_->Reply(line);
-    transmitter_.Queue(std::move(line), earliest);
+    transmitter_.Queue(std::move(line), earliest, event);
 }
 
 void BoardSession::GenerateInterrupts(Clock::time_point now) {
     // Events wait for a free queue, so a zero interval cannot flood memory.
     while (nextInterrupt_ && *nextInterrupt_ <= now && transmitter_.queued() < 2) {
-        SendReply(device_.NextInterruptEvent(), *nextInterrupt_);
+        SendReply(device_.NextInterruptEvent(), *nextInterrupt_, true);
         if (device_.pendingInterrupts() > 0)
             *nextInterrupt_ += options_.irqInterval;
         else

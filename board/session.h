@@ -35,6 +35,8 @@ public:
     const BoardDevice& device() const { return device_; }
     int requests() const { return requests_; }
     int replies() const { return replies_; }
+    // Interrupt events whose last byte TakeOutput has given out.
+    qint64 eventsOut() const { return transmitter_.markedTaken(); }
 
     // Whether the loop may read more from the line. False while received requests wait for
     // room among the queued replies: a burst then waits in the line, unread, and every
@@ -49,7 +51,7 @@ private:
     void HandleBacklog(Clock::time_point now);
     void HandleLine(const ReceivedLine& line, Clock::time_point now);
     DeviceReply Answer(const RequestFrame& frame, qsizetype lineLength);
-    void SendReply(const DeviceReply& reply, Clock::time_point earliest);
+    void SendReply(const DeviceReply& reply, Clock::time_point earliest, bool event = false);
     void GenerateInterrupts(Clock::time_point now);
     void Ignore(const QByteArray& line, const QString& why);
 

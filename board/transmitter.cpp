@@ -15,9 +15,9 @@ Clock::time_point Transmitter::DueOf(const Pending& line, qsizetype index) const
     return line.start + pacing_.perByte * (index + 1) + pacing_.chunkGap * piece;
 }
 
-void Transmitter::Queue(QByteArray line, Clock::time_point earliest) {
+void Transmitter::Queue(QByteArray line, Clock::time_point earliest, bool marked) {
     if (line.isEmpty()) return;
-    Pending pending{std::move(line), std::max(earliest, lineFreeAt_)};
+    Pending pending{std::move(line), std::max(earliest, lineFreeAt_), 0, marked};
     lineFreeAt_ = DueOf(pending, pending.bytes.size() - 1);
     queue_.push_back(std::move(pending));
 }
@@ -38,7 +38,10 @@ QByteArray Transmitter::Take(Clock::time_point now) {
     while (end < limit && DueOf(line, end) <= now) ++end;
     QByteArray bytes = line.bytes.mid(line.sent, end - line.sent);
     line.sent = end;
-    if (line.sent == line.bytes.size()) queue_.pop_front();
+    if (line.sent == line.bytes.size()) {
+        if (line.marked) ++markedTaken_;
+        queue_.pop_front();
+    }
     return bytes;
 }
 

@@ -26,7 +26,8 @@ public:
     explicit Transmitter(LinePacing pacing) : pacing_(pacing) {}
 
     // The line goes out no earlier than `earliest` and after every line queued before it.
-    void Queue(QByteArray line, Clock::time_point earliest);
+    // `marked` lines are counted by markedTaken() once their last byte is taken.
+    void Queue(QByteArray line, Clock::time_point earliest, bool marked = false);
 
     bool idle() const { return queue_.empty(); }
     qsizetype queued() const { return static_cast<qsizetype>(queue_.size()); }
@@ -40,18 +41,21 @@ public:
     QByteArray Take(Clock::time_point now);
     // The moment the last queued byte is due (the line is free from then on).
     Clock::time_point lineFreeAt() const { return lineFreeAt_; }
+    qint64 markedTaken() const { return markedTaken_; }
 
 private:
     struct Pending {
         QByteArray bytes;
         Clock::time_point start;
         qsizetype sent = 0;
+        bool marked = false;
     };
     Clock::time_point DueOf(const Pending& line, qsizetype index) const;
 
     LinePacing pacing_;
     std::deque<Pending> queue_;
     Clock::time_point lineFreeAt_{};
+    qint64 markedTaken_ = 0;
 };
 
 }  // namespace torvel::board

@@ -34,6 +34,8 @@ int NextReplyTicks(int ticks) {
 bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
                      std::uint8_t function, const QString& data, int timeoutTicks) {
     if (operation_) return false;
+    // The answer to this request is what the line brings next, not an unasked report.
+    listener_ = nullptr;
     // Kept even when the write fails: a repeating operation resends from these.
     lastFunction_ = function;
     lastData_ = data;
@@ -59,16 +61,18 @@ bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
 }
 
 void TExchange::Packet(const QString& packet) {
+    if (!operation_ && listener_) {
+        Unasked(packet);
+        return;
+    }
     if (!operation_) {
-        ObservePacket(packet, PacketVerdict::pvLeftover, false);
-        host_.LeftoverData(packet);
+        Leftover(packet);
         return;
     }
     const ExaminedReply examined = ExamineReply(packet, lastFunction_);
     if (examined.otherFunction) {
         // Not the answer: the wait and its time-out go on.
-        ObservePacket(packet, PacketVerdict::pvLeftover, false);
-        host_.LeftoverData(packet);
+        Leftover(packet);
         return;
     }
     ObservePacket(packet, VerdictOf(examined.outcome), true);
@@ -76,6 +80,33 @@ void TExchange::Packet(const QString& packet) {
         examined.outcome != ExchangeOutcome::eoBadLrc)
         replyFunction_ = examined.reply.function;
     Finish(examined.outcome, examined.reply);
+}
+
+void TExchange::Leftover(const QString& packet) {
+    ObservePacket(packet, PacketVerdict::pvLeftover, false);
+    host_.LeftoverData(packet);
+}
+
+void TExchange::Unasked(const QString& packet) {
+    const ExaminedReply examined = ExamineReply(packet, listenFunction_);
+    if (examined.otherFunction) {
+        Leftover(packet);
+        return;
+    }
+    ObservePacket(packet, VerdictOf(examined.outcome), false);
+    if (examined.outcome != ExchangeOutcome::eoReply) {
+        Finish(examined.outcome, examined.reply);
+        return;
+    }
+    replyFunction_ = examined.reply.function;
+    // The handler may send (which ends the listening) or withdraw.
+    if (listener_->OnReply) listener_->OnReply(examined.reply);
+}
+
+void TExchange::Listen(const TExchangeOperation& operation, std::uint8_t function) {
+    if (operation_) return;
+    listener_ = &operation;
+    listenFunction_ = function;
 }
 
 void TExchange::Noise(const QString& bytes) {
@@ -98,7 +129,7 @@ void TExchange::Tick() {
 }
 
 void TExchange::Withdraw(const TExchangeOperation& operation) {
-    if (operation_ == &operation) Finish(ExchangeOutcome::eoWithdrawn);
+    if (operation_ == &operation || listener_ == &operation) Finish(ExchangeOutcome::eoWithdrawn);
 }
 
 void TExchange::DeviceLost(const QString& message) {
@@ -110,12 +141,15 @@ void TExchange::EventError(const QString& message) {
 }
 
 void TExchange::Finish(ExchangeOutcome outcome, const DecodedReply& reply, const QString& detail) {
-    const TExchangeOperation* operation = operation_;
+    const bool inFlight = operation_ != nullptr;
+    // A listening operation hears how the line ended as a requesting one does.
+    const TExchangeOperation* operation = inFlight ? operation_ : listener_;
     operation_ = nullptr;
+    listener_ = nullptr;
     ++serial_;
     if (observer_) {
         const qint64 at = observer_->Now();
-        observer_->ExchangeFinished(outcome, detail, at, operation ? at - sentAt_ : -1);
+        observer_->ExchangeFinished(outcome, detail, at, inFlight ? at - sentAt_ : -1);
     }
     host_.RunReplyTimer(false);
     host_.ExchangeEnded(outcome, reply, detail);

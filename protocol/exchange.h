@@ -96,9 +96,14 @@ public:
     void Packet(const QString& packet);
     // One tick of the reply timer.
     void Tick();
-    // Gives up the request in flight when `operation` sent it (a stopped repetition): the
-    // operation is not told, and its reply, should it come, is leftover data.
+    // Gives up the request in flight when `operation` sent it (a stopped repetition), or its
+    // listening: the operation is not told, and its reply, should it come, is leftover data.
     void Withdraw(const TExchangeOperation& operation);
+    // From a reply handler: goes on handing `operation` the packets of `function` that come
+    // unasked (a board reporting interrupts), without a time-out, until the operation sends
+    // or withdraws. A packet of that function that fails its checks, or a lost line, ends
+    // the listening as it would end a request.
+    void Listen(const TExchangeOperation& operation, std::uint8_t function);
     // The port lost its device, or failed while waiting for line events.
     void DeviceLost(const QString& message);
     void EventError(const QString& message);
@@ -108,7 +113,9 @@ public:
     // The monitor's hook; null (the default) when nobody watches. Not owned.
     void SetObserver(TExchangeObserver* observer) { observer_ = observer; }
 
+    // A request is in flight (its time-out runs); listening is not awaiting a reply.
     bool ReplyExpected() const { return operation_ != nullptr; }
+    bool Listening() const { return listener_ != nullptr; }
     int ReplyTicks() const { return ticks_; }
     std::uint8_t LastRequestFunction() const { return lastFunction_; }
     const QString& LastRequestData() const { return lastData_; }
@@ -119,10 +126,16 @@ private:
     void Finish(ExchangeOutcome outcome, const DecodedReply& reply = {},
                 const QString& detail = QString());
     void ObservePacket(const QString& packet, PacketVerdict verdict, bool answers);
+    void Unasked(const QString& packet);
+    void Leftover(const QString& packet);
 
     TExchangeHost& host_;
     // The request in flight: its operation (null when none), function and time-out.
     const TExchangeOperation* operation_ = nullptr;
+    // The operation that hears unasked packets of listenFunction_ (null when none). Never
+    // set while a request is in flight.
+    const TExchangeOperation* listener_ = nullptr;
+    std::uint8_t listenFunction_ = 0;
     int timeoutTicks_ = 0;
     int ticks_ = 0;
     std::uint8_t lastFunction_ = 0;

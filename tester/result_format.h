@@ -37,6 +37,7 @@ public:
     QString FormatResultValue(const QString& valueText, std::uint16_t base, int ordinal);
 
     int ValuesInLine() const { return valuesInLine_; }
+    const TResultFormat& Format() const { return format_; }
 
 private:
     TResultFormat format_;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/support/gui_thread_probe.h"
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
@@ -25,11 +26,7 @@ struct Request {
     QString data;
 };
 
-double Percentile(std::vector<double> values, double share) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1));
-    return values[index];
-}
+using torvel::bench::Percentile;
 
 // Round trips in microseconds; empty when the board did not answer.
 std::vector<double> Measure(PtyClient& client, const Request& request, int rounds,
@@ -71,9 +68,9 @@ bool Run(unsigned baud, const std::vector<Request>& requests, int rounds) {
         }
         const auto requestSize = torvel::RequestLine(0, request.function, request.data).size();
         const double median = Percentile(times, 0.5), p99 = Percentile(times, 0.99);
-        std::printf("  %-22s %3lld + %3lld chars  median %9.1f us  p99 %9.1f us",
-                    request.name, static_cast<long long>(requestSize),
-                    static_cast<long long>(replySize), median, p99);
+        std::printf("  %-22s %3lld + %3lld chars  median %9.1f us  p99 %9.1f us", request.name,
+                    static_cast<long long>(requestSize), static_cast<long long>(replySize), median,
+                    p99);
         if (baud) {
             const double wire = (requestSize + replySize) * 10.0 * 1e6 / baud;
             std::printf("  wire %9.1f us  median %+5.2f %%  p99 %+5.2f %%", wire,

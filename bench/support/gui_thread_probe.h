@@ -1,6 +1,6 @@
 #pragma once
 // For the benchmarks that drive the window: running its event loop until a condition holds,
-// and watching how long the GUI thread is kept from its events.
+// watching how long the GUI thread is kept from its events, and percentiles of what they time.
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <vector>
 
 namespace torvel::bench {
 
@@ -17,6 +18,13 @@ using Clock = std::chrono::steady_clock;
 
 inline double Millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The value below which `share` (0..1) of the values lie; 0 for none.
+inline double Percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
 // Waits for the condition while the event loop runs; false at the deadline.

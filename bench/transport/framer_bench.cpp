@@ -1,10 +1,10 @@
 // Framer throughput on mixed traffic: reply lines of varied length, noise between them and
 // now and then a line too long to keep, cut into chunks as a serial read would deliver them.
 
+#include <benchmark/benchmark.h>
 #include <QByteArray>
 #include <QList>
 #include <QRandomGenerator>
-#include <benchmark/benchmark.h>
 
 #include "transport/com_data_packet.h"
 
@@ -61,13 +61,18 @@ void FrameMixedTraffic(benchmark::State& state) {
         for (const QByteArray& chunk : chunks) framer.AppendReceived(chunk);
     }
     state.SetBytesProcessed(state.iterations() * traffic.size());
-    state.counters["packets"] = benchmark::Counter(static_cast<double>(packets),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["packets"] =
+        benchmark::Counter(static_cast<double>(packets), benchmark::Counter::kIsRate);
 }
 
 }  // namespace
 
 // Largest chunk: a slow line's few bytes, a fast line's burst, a full driver buffer.
-BENCHMARK(FrameMixedTraffic)->Arg(16)->Arg(512)->Arg(4096)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(FrameMixedTraffic)
+    ->Arg(16)
+    ->Arg(512)
+    ->Arg(4096)
+    ->Arg(65536)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

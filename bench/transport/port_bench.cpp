@@ -1,18 +1,18 @@
 // The port over a pseudo-terminal: what an open, silent port costs, and how long a line
 // written on the far side takes to reach OnPacket on the port's thread.
 
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
+#include "support/pty_pair.h"
 #include "transport/com_data_packet.h"
 #include "transport/com_port.h"
-#include "support/pty_pair.h"
 
 using namespace torvel;
 using Clock = std::chrono::steady_clock;
@@ -79,9 +79,10 @@ void PacketLatency(int lines) {
     QCoreApplication::exec();
     std::sort(micros.begin(), micros.end());
     auto at = [&](double q) { return micros[static_cast<size_t>(q * (micros.size() - 1))]; };
-    std::printf("far-side write to OnPacket, %zu lines: median %.1f us, p90 %.1f us, "
-                "p99 %.1f us, max %.1f us\n",
-                micros.size(), at(0.5), at(0.9), at(0.99), micros.back());
+    std::printf(
+        "far-side write to OnPacket, %zu lines: median %.1f us, p90 %.1f us, "
+        "p99 %.1f us, max %.1f us\n",
+        micros.size(), at(0.5), at(0.9), at(0.99), micros.back());
 }
 
 }  // namespace

@@ -43,16 +43,11 @@
 namespace {
 
 using torvel::bench::Clock;
+using torvel::bench::Percentile;
 using torvel::bench::RunUntil;
 
 double Micro(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
-}
-
-double Percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
 // What one upload measured.

@@ -31,11 +31,12 @@ TEST(BoardOptions, ParsesEveryOption) {
     const ParsedOptions parsed = ParseBoardOptions(Args({
         "--link", "/tmp/x/b1", "--address", "0x1F", "--board-code", "0x21", "--config-flag", "ff",
         "--version", "2.5", "--fpga-code", "19", "--coils", "0x02-0x05", "--registers", "32-39",
-        "--pages", "2", "--page-size", "1024", "--buffer=26", "--empty-id", "--dump", "img.bin",
+        "--pages", "2", "--page-size", "1024", "--buffer=26", "--empty-id", "--loose-coils",
+        "--dump", "img.bin",
         "--irq-interval", "15", "--baud", "115200", "--reply-delay", "7", "--drop-every", "3",
         "--bad-lrc-every", "4", "--exception", "21:4", "--exception", "0x11:9", "--noise-every", "2",
         "--noise", "AA55", "--chunk", "5", "--chunk-gap", "1", "--hangup-after", "6",
-        "--log", "board.log"}));
+        "--irq-flag", "0", "--irq-claim", "9", "--event-times", "t.txt", "--log", "board.log"}));
     ASSERT_EQ(parsed.error, QString());
     const BoardOptions& o = parsed.options;
     EXPECT_EQ(o.linkPath, QStringLiteral("/tmp/x/b1"));
@@ -52,6 +53,7 @@ TEST(BoardOptions, ParsesEveryOption) {
     EXPECT_EQ(o.identity.pageSize, 1024);
     EXPECT_EQ(o.identity.bufferSize, 26);
     EXPECT_TRUE(o.identity.emptyPayload);
+    EXPECT_TRUE(o.identity.looseCoils);
     EXPECT_EQ(o.dumpPath, QStringLiteral("img.bin"));
     EXPECT_EQ(o.irqInterval.count(), 15);
     EXPECT_EQ(o.baud, 115200u);
@@ -64,6 +66,9 @@ TEST(BoardOptions, ParsesEveryOption) {
     EXPECT_EQ(o.faults.chunkSize, 5);
     EXPECT_EQ(o.faults.chunkGap.count(), 1);
     EXPECT_EQ(o.faults.hangUpAfter, 6);
+    EXPECT_EQ(o.faults.irqFlag, 0);
+    EXPECT_EQ(o.faults.irqClaim, 9);
+    EXPECT_EQ(o.eventTimesPath, QStringLiteral("t.txt"));
     EXPECT_EQ(o.logPath, QStringLiteral("board.log"));
 }
 

@@ -53,10 +53,30 @@ protected:
     }
 
     // Presses "С&читать данные" and waits until the operation is over.
-    void Read() {
-        Control<QPushButton>("Button7")->click();
-        ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }, kReplyDeadlineMs))
+    void Read() { Press("Button7"); }
+    // Presses "Записат&ь данные" and waits until the operation is over.
+    void Write() { Press("Button8"); }
+    void Press(const char* button, int deadlineMs = kReplyDeadlineMs) {
+        Control<QPushButton>(button)->click();
+        ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }, deadlineMs))
             << Events().join(u'\n').toStdString();
+    }
+
+    // "З&начение" in hexadecimal.
+    void Value(int value) { Control<TMultiBaseEdit>("MEdit3")->SetValue(value); }
+
+    // "Вз&ять из файла" from a file of `text` (Windows-1251 lines); an empty path unticks it.
+    void FromFile(const QString& path, const QByteArray& text = {}) {
+        auto* box = Control<QCheckBox>("CheckBox5");
+        if (box->isChecked() != !path.isEmpty()) box->click();
+        if (path.isEmpty()) return;
+        Form().InputFileName = path;
+        ASSERT_TRUE(WriteFileBytes(path, text));
+    }
+
+    // "Повтор&ить" off.
+    void Once() {
+        if (Control<QCheckBox>("CheckBox2")->isChecked()) Control<QCheckBox>("CheckBox2")->click();
     }
 
     // The data fields of the requests the board read with function `function`.

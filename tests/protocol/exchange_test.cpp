@@ -181,4 +181,59 @@ TEST(Exchange, RefusesASecondRequestWhileOneIsInFlight) {
     EXPECT_EQ(rig.exchange.LastRequestFunction(), 17);
 }
 
+// Arming (function 25) acknowledged, then listening for the board's unasked reports.
+void ArmAndListen(Rig& rig) {
+    rig.operation.OnReply = [&rig](const DecodedReply& reply) {
+        rig.replies.append(reply.data);
+        if (rig.replies.size() == 1) rig.exchange.Listen(rig.operation, 25);
+    };
+    rig.exchange.Send(rig.operation, 0, 25, QStringLiteral("000003FF1001"), 2);
+    rig.exchange.Packet(Packet("0019060000" "03FF1001"));
+}
+
+TEST(ExchangeListening, HandsOnUnaskedReportsWithoutATimeout) {
+    Rig rig;
+    ArmAndListen(rig);
+    rig.exchange.Packet(Packet("00190401000110"));
+    rig.exchange.Packet(Packet("00030100"));  // another function: leftover
+    rig.Ticks(50);
+    rig.exchange.Packet(Packet("00190401000111"));
+
+    EXPECT_EQ(rig.replies, (QStringList{QStringLiteral("000003FF1001"),
+                                        QStringLiteral("01000110"), QStringLiteral("01000111")}));
+    EXPECT_TRUE(rig.failures.isEmpty());
+    EXPECT_EQ(rig.host.leftovers.size(), 1);
+    EXPECT_TRUE(rig.exchange.Listening());
+    EXPECT_FALSE(rig.exchange.ReplyExpected());  // the tabs may change while armed
+    EXPECT_FALSE(rig.host.timerRunning);
+}
+
+struct ListenEndCase {
+    const char* name;
+    std::function<void(Rig&)> end;
+    QList<ExchangeOutcome> told;  // what the listening operation hears
+};
+
+class ListeningEnd : public ::testing::TestWithParam<ListenEndCase> {};
+
+TEST_P(ListeningEnd, StopsTheReportsAndTellsTheOperationOnce) {
+    Rig rig;
+    ArmAndListen(rig);
+    GetParam().end(rig);
+    EXPECT_EQ(rig.failures, GetParam().told);
+    EXPECT_FALSE(rig.exchange.Listening());
+    rig.exchange.Packet(Packet("00190401000110"));
+    EXPECT_EQ(rig.replies.size(), 1);
+    EXPECT_EQ(rig.host.leftovers.size(), 1);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Exchange, ListeningEnd, ::testing::Values(
+    ListenEndCase{"BadLrc",     [](Rig& rig) { rig.exchange.Packet("00190401000110FF\r"); }, {eoBadLrc}},
+    ListenEndCase{"Exception",  [](Rig& rig) { rig.exchange.Packet(Packet("009904")); },     {eoException}},
+    ListenEndCase{"DeviceLost", [](Rig& rig) { rig.exchange.DeviceLost(QStringLiteral("gone")); }, {eoDeviceLost}},
+    ListenEndCase{"Withdrawn",  [](Rig& rig) { rig.exchange.Withdraw(rig.operation); },      {}}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "example_board.h"
 #include "support/qt_printers.h"
 
 using namespace torvel;
@@ -10,13 +11,7 @@ using namespace torvel;
 namespace {
 
 TReadSettings Settings(TAddrType type, int address, bool repeat, int count) {
-    TBoardRanges board;
-    board.CoilEnd = 0x0F;
-    board.HoldStart = 0x10;
-    board.HoldEnd = 0x3F;
-    board.PageOffsetMax = 0x8000;
-    board.PageChunkSize = 10;
-    return {type, address, repeat, count, board};
+    return {type, address, repeat, count, test::ExampleBoard()};
 }
 
 DecodedReply Reply(std::uint8_t function, const QString& data) {
