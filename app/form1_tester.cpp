@@ -209,11 +209,17 @@ void TForm1::TesterReply(const torvel::DecodedReply& reply) {
 }
 
 void TForm1::TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply) {
-    StopTesterOperation();
+    using enum torvel::ExchangeOutcome;
+    // A board armed for interrupts would go on reporting to nobody: while the line still
+    // carries requests it is disarmed, without waiting for its answer.
+    const bool lineWorks = outcome == eoException || outcome == eoBadLrc || outcome == eoBadFrame ||
+                           outcome == eoTimeout;
+    if (lineWorks && TesterActive)
+        AbandonTesterOperation();
+    else
+        StopTesterOperation();
     // A refused or garbled reply says so beside the tester's buttons.
-    if (outcome == torvel::ExchangeOutcome::eoException ||
-        outcome == torvel::ExchangeOutcome::eoBadLrc ||
-        outcome == torvel::ExchangeOutcome::eoBadFrame)
+    if (outcome == eoException || outcome == eoBadLrc || outcome == eoBadFrame)
         ui->StatusTest->setText(torvel::OutcomeText(outcome, reply.exceptionCode).tag);
 }
 

@@ -133,6 +133,7 @@ struct ArmingEndCase {
     QString status;
     bool tick;  // no acknowledgement: the test ticks Timer1
     qsizetype linkErrors = 0;
+    bool disarmed = false;  // the board was told to stop reporting
 };
 
 class ArmingEndsEarly : public TesterIrq, public ::testing::WithParamInterface<ArmingEndCase> {};
@@ -157,6 +158,11 @@ TEST_P(ArmingEndsEarly, GivesTheTabBackWithTheFileClosed) {
     EXPECT_TRUE(ResultText(file).endsWith(QStringLiteral("// Формат HEX\r\n\r\n")));
     EXPECT_TRUE(TesterControlsEnabled());
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
+    if (c.disarmed) {
+        EXPECT_TRUE(WaitUntil([this] {
+            return RequestData(QStringLiteral("19")).constLast() == QStringLiteral("000000");
+        }));
+    }
 }
 
 // clang-format off
@@ -167,6 +173,11 @@ INSTANTIATE_TEST_SUITE_P(Board, ArmingEndsEarly, ::testing::Values(
     ArmingEndCase{"NoAcknowledgement", {QStringLiteral("--drop-every"), QStringLiteral("2")},
                   QStringLiteral("[ТАЙМАУТ] Ошибка обмена с устройством"), QString(), true},
     // The board hangs up after acknowledging: the mode ends at once, the loss logged once.
+    // A garbled event ends the mode, and the board, still armed, is told to stop.
+    ArmingEndCase{"GarbledEvent", {QStringLiteral("--bad-lrc-every"), QStringLiteral("3"),
+                                   QStringLiteral("--irq-interval"), QStringLiteral("20")},
+                  QStringLiteral("[Ошибка CRC] Ошибка при обмене с устройством"),
+                  QStringLiteral("Ошибка CRC"), false, 0, true},
     ArmingEndCase{"LostLineWhileArmed", {QStringLiteral("--hangup-after"), QStringLiteral("2"),
                                          QStringLiteral("--irq-interval"), QStringLiteral("2000")},
                   QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства"),
