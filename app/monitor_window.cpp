@@ -64,7 +64,12 @@ TMonitorWindow::TMonitorWindow(TExchange& exchange, std::function<qint64()> cloc
     refresh_ = new QTimer(this);
     refresh_->setObjectName(QStringLiteral("TimerRefresh"));
     refresh_->setInterval(kRefreshMs);
-    connect(refresh_, &QTimer::timeout, this, &TMonitorWindow::Refresh);
+    connect(refresh_, &QTimer::timeout, this, &TMonitorWindow::RefreshWhenQuiet);
+    // Queued, so the refresh runs once the request that asked for it has been written.
+    recorder_.OnRequestSent = [this] {
+        if (refreshDue_)
+            QMetaObject::invokeMethod(this, &TMonitorWindow::Refresh, Qt::QueuedConnection);
+    };
     ShowStats();
 }
 
@@ -158,13 +163,27 @@ void TMonitorWindow::hideEvent(QHideEvent* event) {
     refresh_->stop();
 }
 
+void TMonitorWindow::RefreshWhenQuiet() {
+    // Painting while a reply is due would hold that reply up: while the line is busy the
+    // window is painted just after the next request has gone out, during the reply's wire
+    // time; a wait that long without a new request is painted at the next tick.
+    if (!exchange_.ReplyExpected() || refreshDue_) {
+        Refresh();
+        return;
+    }
+    refreshDue_ = true;
+}
+
 void TMonitorWindow::Refresh() {
+    refreshDue_ = false;
     QScrollBar* scroll = view_->verticalScrollBar();
     // Follow the newest rows unless the user has scrolled up to read.
     const bool following = scroll->value() >= scroll->maximum();
     model_->Refresh();
     if (following) view_->scrollToBottom();
     ShowStats();
+    // Now, not whenever the event loop gets to it: later it may fall into the reply's arrival.
+    view_->viewport()->repaint();
 }
 
 void TMonitorWindow::ClearRows() {

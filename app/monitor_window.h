@@ -49,6 +49,7 @@ private:
     void CreateStats();
     void ClearRows();
     void ShowStats();
+    void RefreshWhenQuiet();
 
     TExchange& exchange_;
     TrafficRecorder recorder_;
@@ -59,6 +60,8 @@ private:
     QLabel* roundTrips_ = nullptr;
     QLabel* volume_ = nullptr;
     QTimer* refresh_ = nullptr;
+    // A refresh waits for the next request to go out.
+    bool refreshDue_ = false;
 };
 
 // The rows of `model` as one Windows-1251 line each, CR LF ended: columns joined by a tab, or

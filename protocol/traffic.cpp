@@ -169,6 +169,7 @@ void TrafficRecorder::RequestSent(const QString& line, qint64 at) {
     if (shown.endsWith(QStringLiteral("\r\n"))) shown.chop(2);
     row.frame = Kept(shown, row.cut);
     Keep(std::move(row));
+    if (OnRequestSent) OnRequestSent();
 }
 
 void TrafficRecorder::PacketReceived(const QString& packet, PacketVerdict verdict, qint64 at,

@@ -140,6 +140,9 @@ public:
     // Brings the requests-a-second figure up to now (it falls while the line is quiet).
     void TickRate();
 
+    // Told after each request has been recorded (before it is written).
+    std::function<void()> OnRequestSent;
+
     qint64 Now() const override { return clock_(); }
     void RequestSent(const QString& line, qint64 at) override;
     void PacketReceived(const QString& packet, PacketVerdict verdict, qint64 at,
