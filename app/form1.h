@@ -4,7 +4,10 @@
 // form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_port.cpp: the port;
 // form1_settings.cpp: "TORVEL.INI" and the Parameters tab;
 // form1_exchange.cpp: requests, replies, time-out, the exchange monitor; form1_device.cpp:
-// connect, device and configuration file; form1_upload.cpp: the FPGA load).
+// connect, device and configuration file; form1_upload.cpp: the FPGA load; form1_tester.cpp:
+// the tester tab's controls and the end of its operations; form1_tester_read.cpp,
+// form1_tester_write.cpp, form1_tester_irq.cpp, form1_tester_files.cpp: its read, write,
+// interrupt mode and files).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
