@@ -91,10 +91,11 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     }
     form.Dialogs().setNextFileName(sample);
     form.Button1Click();
-    if (mode.monitorOpen || !mode.shot.isEmpty()) {
-        form.show();
+    // Shown in every run, so that a run with the monitor differs from one without it by the
+    // monitor alone and not by the main window's own painting.
+    form.show();
+    if (mode.monitorOpen || !mode.shot.isEmpty())
         form.findChild<QAction*>(QStringLiteral("MenuMonitor"))->trigger();
-    }
 
     // Time stamps around the window's own handler and its writes.
     Clock::time_point lastPacket{};
