@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QList>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 
 class QAction;
 class QTableView;

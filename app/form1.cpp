@@ -11,6 +11,9 @@
 #include "app/about_box.h"
 #include "app/monitor_window.h"
 #include "app/termination_signals.h"
+#include "session/fpga_load.h"
+#include "transport/com_data_packet.h"
+#include "transport/com_port.h"
 #include "ui_form1.h"
 
 namespace {
@@ -18,9 +21,6 @@ namespace {
 constexpr int kStatusPanelCount = 5;
 constexpr int kStatusPanelWidth = 100;
 constexpr int kUpperAreaHeight = 369;
-// Timer1 ticks the reply time-out once a second; Timer2 and Timer3 take the user's delay
-// when a repetition starts.
-constexpr int kTimerInterval = 1000;
 
 enum MainPage { kLoadingPage = 0, kTesterPage = 1, kParametersPage = 2 };
 
@@ -30,16 +30,26 @@ QString StatusPanelName(int number) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialogs_(this) {
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent),
+      session_(new torvel::TBoardSession(*this, *this, this)),
+      exchange_(session_->Line().Exchange()),
+      Log1(journal_.Log),
+      JournalEnabled(journal_.Enabled),
+      DeviceConnected(session_->Line().DeviceConnected),
+      Device(session_->Device),
+      FpgaStatusText(session_->FpgaStatusText),
+      Upload(session_->Load().State()),
+      ConfigImage(session_->ConfigImage),
+      ConfigImageLength(session_->ConfigImageLength),
+      ui(new Ui::TForm1),
+      dialogs_(this) {
     // Before anything that can block or take long (a start-up error box, a large journal),
     // so that a signal then still ends the session with "Конец сеанса" and the settings.
     WatchTerminationSignals();
-    sessionClock_.start();
     ui->setupUi(this);
-    CreateTimers();
-    CreatePort();
-    ConnectExchange();
-    CreateOperations();
+    NameComponents();
+    ConnectPortLists();
     ConnectLoadButtons();
     ConnectTesterControls();
     CreateStatusPanels();
@@ -57,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm1), dialo
 }
 
 TForm1::~TForm1() {
-    // The monitor watches exchange_, which goes before the window's children do.
+    // The monitor watches the session's exchange, which goes with the window's children.
     delete monitor_;
 }
 
@@ -66,15 +76,12 @@ void TForm1::FormCreate() {
     Timer2->stop();
     Timer3->stop();
     DeviceConnected = false;
-    TesterActive = false;
     InitDefaults();
     OpenJournal();
     LogEvent(QStringLiteral("Начало сеанса"));
     LoadSettings();
     ShowDeviceInfo();
     EnableTesterControls(false);
-    IrqArmed = false;
-    IrqStopRequested = false;
     SetupPacketFramer();
     SelectPage(kLoadingPage);
     ui->PageControl2->setCurrentIndex(0);
@@ -87,7 +94,7 @@ void TForm1::FormCloseQuery() {
     SaveSettings();
     LogEvent(QStringLiteral("Конец сеанса"));
     if (JournalEnabled) SaveJournal();
-    journalLock_.Release();
+    journal_.Release();
     ClosePortAtEnd();
 }
 
@@ -96,19 +103,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm1::CreateTimers() {
-    const auto makeTimer = [this](const char* name) {
-        auto* timer = new QTimer(this);
-        timer->setObjectName(QString::fromLatin1(name));
-        timer->setInterval(kTimerInterval);
-        return timer;
-    };
-    Timer1 = makeTimer("Timer1");
-    Timer2 = makeTimer("Timer2");
-    Timer3 = makeTimer("Timer3");
-    // Repetitions keep the user's delay to the millisecond, not within a coarse timer's 5 %.
-    Timer2->setTimerType(Qt::PreciseTimer);
-    Timer3->setTimerType(Qt::PreciseTimer);
+void TForm1::NameComponents() {
+    torvel::TBoardLine& line = session_->Line();
+    Timer1 = &line.ReplyTimer();
+    Timer2 = session_->Tester().RepetitionTimer();
+    Timer3 = session_->Tester().PageTimer();
+    ComPort1 = &line.Port();
+    CDP1 = &line.Framer();
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    // Also the name of the port's section in "TORVEL.INI".
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    CDP1->setObjectName(QStringLiteral("CDP1"));
 }
 
 void TForm1::CreateStatusPanels() {

@@ -1,17 +1,16 @@
 #pragma once
-// The main window: owns every component and all program state for the whole run. Its member
-// functions live in several files by concern (form1.cpp: creation, end, menu and tabs;
-// form1_journal.cpp: events and journal; form1_state.cpp: defaults; form1_port.cpp: the port;
-// form1_settings.cpp: "TORVEL.INI" and the Parameters tab;
-// form1_exchange.cpp: requests, replies, time-out, the exchange monitor; form1_device.cpp:
-// connect, device and configuration file; form1_upload.cpp: the FPGA load; form1_tester.cpp:
-// the tester tab's controls and the end of its operations; form1_tester_read.cpp,
-// form1_tester_write.cpp, form1_tester_irq.cpp, form1_tester_files.cpp: its read, write,
-// interrupt mode and files).
+// The main window: a view over the board session (session/) that it owns for the whole run.
+// Its handlers ask the session and show what comes back. Its member functions live in several
+// files by concern (form1.cpp: creation, end, menu and tabs; form1_journal.cpp: events and
+// journal; form1_state.cpp: defaults; form1_port.cpp: the port and its lists;
+// form1_settings.cpp: "TORVEL.INI" and the Parameters tab; form1_exchange.cpp: requests,
+// replies, time-out, the exchange monitor; form1_device.cpp: connect, device and configuration
+// file; form1_upload.cpp: the FPGA load; form1_view.cpp: what the session shows;
+// form1_tester.cpp: the tester tab's controls; form1_tester_read.cpp, form1_tester_write.cpp,
+// form1_tester_irq.cpp, form1_tester_files.cpp: its read, write, interrupt mode and files).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -19,19 +18,13 @@
 #include <optional>
 
 #include "app/dialog_seam.h"
-#include "app/journal_lock.h"
-#include "app/log_file.h"
-#include "app/settings.h"
-#include "common/rate_estimator.h"
-#include "fpga/config_reader.h"
-#include "fpga/identity.h"
 #include "fpga/upload.h"
-#include "protocol/exchange.h"
-#include "tester/irq_operation.h"
-#include "tester/read_operation.h"
-#include "tester/result_file.h"
-#include "tester/result_format.h"
-#include "tester/write_operation.h"
+#include "session/board_session.h"
+#include "session/journal.h"
+#include "session/session_view.h"
+#include "session/settings.h"
+#include "session/settings_file.h"
+#include "session/tester_run.h"
 
 class QCloseEvent;
 class QLabel;
@@ -42,7 +35,6 @@ class TForm1;
 }
 
 namespace torvel {
-class IniFile;
 class TComComboBox;
 class TComDataPacket;
 class TComPort;
@@ -51,14 +43,18 @@ class TerminationSignals;
 }  // namespace torvel
 
 // The settings kept in "TORVEL.INI" (ProjectFileName, AutoRepeat, DefaultTimeout, ...) are
-// members of the window by way of TSettings, which also holds their defaults.
-class TForm1 : public QMainWindow, public torvel::TSettings, private torvel::TExchangeHost {
+// members of the window by way of TSettings, which also holds their defaults; the session
+// takes its options from them.
+class TForm1 : public QMainWindow, public torvel::TSettings, private torvel::TSessionView {
     Q_OBJECT
 public:
     // Runs the whole creation sequence: state cleared, defaults, journal opened,
     // "Начало сеанса" logged, settings read, first tabs in front.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // The board session under the window.
+    torvel::TBoardSession& Session() { return *session_; }
 
     // --- tabs ---
     // Brings main tab `index` (0 loading, 1 tester, 2 parameters) to the front; any other
@@ -100,11 +96,12 @@ public:
     void ClosePortAtEnd();
 
     // --- exchange (form1_exchange.cpp): thin entry points of the one request in flight ---
-    // Writes one request for `operation`, which hears of its reply or of how it failed.
-    void SendRequest(const torvel::TExchangeOperation& operation, std::uint8_t address,
+    // Writes one request for `operation`, which hears of its reply or of how it failed; false
+    // (reported) when another request is still in flight.
+    bool SendRequest(const torvel::TExchangeOperation& operation, std::uint8_t address,
                      std::uint8_t function, const QString& requestData);
     // A request of the tester; its reply goes to the tester operation under way.
-    void SendTesterRequest(std::uint8_t function, const QString& requestData);
+    bool SendTesterRequest(std::uint8_t function, const QString& requestData);
     // The reply handler: one framed packet, without ":" and LF.
     void CDP1Packet(const QString& packet);
     // One tick of the reply time-out.
@@ -151,16 +148,14 @@ public:
     // Takes the tester's controls into its state; false (and nothing changed but the status)
     // when a decimal field holds no number.
     bool CaptureTesterSettings();
-    // The interrupt group into its state and the settings of its stepper; nothing (and
-    // nothing sent) when the first-register field holds no number.
-    std::optional<torvel::TIrqSettings> CaptureIrqSettings();
-    // Ends any tester operation: flags and timers cleared, result file closed, tab enabled.
+    // The interrupt group into its state; false (and nothing sent) when the first-register
+    // field holds no number.
+    bool CaptureIrqSettings();
+    // Ends any tester operation: timers stopped, result file closed, tab enabled.
     void StopTesterOperation();
     // Ends a tester operation that a connect, a load or the window's close cuts short; an
     // armed board (or one being armed) is told to disarm first, without waiting for its answer.
     void AbandonTesterOperation();
-    // Finishes and closes the result file of a read; a failure is logged.
-    void CloseResultFile();
     // The tester tab's groups and PBTest; enabling also shows the tester state again.
     void EnableTesterControls(bool enabled);
     void ShowTesterState();
@@ -180,7 +175,12 @@ public:
     void Button12Click();
     void Button10Click();
     void Button11Click();
-    bool ResultFileOpen() const { return ResultFile.IsOpen(); }
+    bool ResultFileOpen() const { return session_->Tester().ResultFile().IsOpen(); }
+
+    // The tester's state, owned by its run.
+    bool TesterActive() const { return session_->Tester().Active(); }
+    bool IrqArmed() const { return session_->Tester().IrqArmed(); }
+    bool IrqStopRequested() const { return session_->Tester().IrqStopRequested(); }
 
     // --- exchange monitor (form1_exchange.cpp) ---
     // "&Монитор обмена ...": opens the monitor (created on first use) or brings it up.
@@ -188,7 +188,7 @@ public:
     // Null until first opened.
     torvel::TMonitorWindow* Monitor() const { return monitor_; }
     // Nanoseconds since the window was created, by a monotonic clock.
-    qint64 SessionClockNs() const { return sessionClock_.nsecsElapsed(); }
+    qint64 SessionClockNs() const { return session_->ClockNs(); }
 
     // --- serial port and its lists (form1_port.cpp, form1_settings.cpp) ---
     // "При&менить": the Parameters values into the state, the six lists into the port inside
@@ -205,58 +205,55 @@ public:
     // Status bar SB1's panels, numbered 1..5 from the left.
     QLabel* StatusPanel(int number) const;
 
-    // --- components ---
+private:
+    // Created first: the components and state below are the session's own.
+    torvel::TBoardSession* session_;
+    torvel::TExchange& exchange_;
+    torvel::TJournal journal_;
+
+public:
+    // --- components, the session's ---
     QTimer* Timer1 = nullptr;  // reply time-out, 1000 ms
     QTimer* Timer2 = nullptr;  // coil and register repetitions
     QTimer* Timer3 = nullptr;  // RAM/ROM repetitions
-    torvel::TLogFile Log1;
+    torvel::TLogFile& Log1;
     torvel::TComPort* ComPort1 = nullptr;
     torvel::TComDataPacket* CDP1 = nullptr;
 
     // --- journal ---
-    bool JournalEnabled = false;
+    bool& JournalEnabled;
 
     // --- exchange state ---
     // The board has answered since the last time-out or loss of the line.
-    bool DeviceConnected = false;
-    bool TesterActive = false;
-    bool IrqArmed = false;
-    bool IrqStopRequested = false;
+    bool& DeviceConnected;
 
     // --- device information: the last identification ---
     // Before the first one, BoardText and FpgaName read "нет данных".
-    torvel::DeviceIdentity Device;
-    QString FpgaStatusText;
+    torvel::DeviceIdentity& Device;
+    QString& FpgaStatusText;
 
     // --- FPGA upload ---
-    torvel::UploadState Upload;
+    torvel::UploadState& Upload;
 
     // --- project information (the file's name and texts are settings) ---
     // Positions 1..ConfigImageLength (element p - 1) are the bytes an upload sends.
-    torvel::ConfigImageBytes ConfigImage{};
-    quint16 ConfigImageLength = 0;
+    torvel::ConfigImageBytes& ConfigImage;
+    quint16& ConfigImageLength;
 
     // --- tester ---
     quint16 TesterAddress = 0;
-    torvel::TResultFile ResultFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The tester operation under way.
-    enum class TesterOperation { None, Read, Write, Irq };
-
     void FormCreate();
-    void CreateTimers();
-    void CreatePort();
-    void ConnectExchange();
+    void NameComponents();
+    void ConnectPortLists();
     void ConnectLoadButtons();
     // Runs `action` on the six lists inside one settings bracket of ComPort1; a failure is a
     // link error.
     void ForEachPortListInBracket(const std::function<void(torvel::TComComboBox*)>& action);
-    // Settings file texts that Windows-1251 cannot hold, each reported once.
-    void ReportUnwritable(const torvel::IniFile& file);
     void CreateStatusPanels();
     void ConnectMenu();
     void InstallTabGuard();
@@ -264,99 +261,53 @@ private:
     void WatchTerminationSignals();
     void EndSessionOnSignal();
     void AddMemoLine(const QString& line);
-    // False, reported, when another session in this folder owns the journal.
-    bool TakeJournalLock();
     // A failure of the journal itself: an error box, or, once a signal ends the session, the
     // events pane and standard error, since a modal box would keep the process alive.
     void ReportJournalFailure(const QString& text);
 
-    // The connect and load commands open the port themselves; false when it failed (reported).
-    bool OpenPortForCommand();
-    void CreateOperations();
-    void IdentificationReply(const QString& payload);
-    void UploadReply();
-    void UploadFailed(torvel::ExchangeOutcome outcome);
-    void CompleteUpload();
     void ConnectTesterControls();
-    // Panel 4's tool tip: bytes a second and the time left, from uploadRate_.
-    void ShowUploadSpeed();
-    void TesterReply(const torvel::DecodedReply& reply);
-    void TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply);
-    void ReadReply(const torvel::DecodedReply& reply);
-    void WriteReply(const torvel::DecodedReply& reply);
-    void IrqReply(const torvel::DecodedReply& reply);
-    // What a read's or write's reply leaves: the timer sends on, or the operation is over.
-    void FollowStep(torvel::TStepEnd end);
-    // A read or write that the board's address map refuses.
-    void RefuseTesterAddress();
-    // An operation that was marked under way and sends nothing after all; `status` says why.
-    void EndRefusedOperation(const QString& status);
+    // Panel 4's tool tip: bytes a second and the time left.
+    void ShowUploadSpeed(const torvel::RateEstimator* rate);
     // A tester operation that ends before it starts: the status says the operator erred.
     void RefuseTesterStart(const QString& event, const QString& tag = QString());
-    // Marks a read or write under way and logs "<what> по адресу ..." with its repeat count.
-    void BeginTesterOperation(TesterOperation operation, const QString& what);
-    // The first request of a read or write: the timer its pacing needs, the groups disabled
-    // with the address and `valueField` still looking like values.
-    void SendFirstTesterRequest(const torvel::TTesterRequest& request, torvel::TPacer pacer,
-                                QWidget& valueField);
-    // The read or write under way whose repetitions the timers send; null for none.
-    torvel::TRepeatingOperation* RepeatingOperation();
-    void DisarmInterrupt();
-    void WriteIrqEvent(int eventNumber, const QString& payload);
     int SelectedAddressType() const;
     void SelectAddressType(int type);
     void ApplyAddressMaxLength();
     void ApplyDependentEnabling();
     void ColourValueFields(bool enabled);
     void ColourValueField(QWidget& field, bool enabled);
-    // A read or write that ends with its reply or its last repetition: the status stays on
-    // screen.
-    void EndTesterOperation();
-    bool OpenResultFile(const QString& header);
-    void WriteResultValue(const torvel::TResultValue& value);
     void ViewTesterFile(const QString& path);
-    torvel::TBoardRanges BoardRanges() const;
 
-    // What the exchange needs of its owner (form1_exchange.cpp).
-    torvel::WriteResult WriteRequestLine(const QString& line) override;
-    void RunReplyTimer(bool run) override;
-    void ExchangeEnded(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply,
-                       const QString& detail) override;
-    void LeftoverData(const QString& packet) override;
+    // What the session shows (form1_view.cpp).
+    void Event(const torvel::TSessionEvent& event) override;
+    void LoadControls(bool enabled) override;
+    void TesterControls(bool enabled) override;
+    void TesterBusy(torvel::TTesterOperation operation) override;
+    void DeviceChanged() override;
+    void Panel(int number, const QString& text) override;
+    void LoadProgress(int percent) override;
+    void UploadPosition(quint16 position) override;
+    void UploadSpeed(const torvel::RateEstimator* rate) override;
+    void TesterStatus(const QString& text) override;
+    void TesterProgress(int percent) override;
+    void ReadValue(quint16 value) override;
+    void WriteValue(quint16 value) override;
 
     void MenuOpenClick();
     void MenuExitClick();
 
     std::unique_ptr<Ui::TForm1> ui;
     torvel::DialogSeam dialogs_;
-    torvel::TExchange exchange_{*this};
-    torvel::TExchangeOperation identification_;
-    torvel::TExchangeOperation upload_;
-    torvel::TExchangeOperation tester_;
-    // An identification reply has been decoded; until then the map and sizes show "нет данных".
-    bool deviceIdentified_ = false;
-    // The tester operation under way and what it shows.
-    TesterOperation testerOperation_ = TesterOperation::None;
-    torvel::TTesterRead read_;
-    torvel::TTesterWrite write_;
-    torvel::TTesterIrq irq_;
-    // A request whose answer nobody awaits (disarming a board that is being left).
-    torvel::TExchangeOperation unanswered_;
-    std::optional<torvel::TResultLayout> resultLayout_;
+    torvel::TSettingsFile settingsFile_;
+    // What the value fields of the tester show when its tab is given back.
     qint64 enteredAddress_ = 0;  // the address field's full value, checked against the map
     quint16 readValue_ = 0;
     quint16 writeValue_ = 0;
-    qint64 enteredValue_ = 0;  // the value field's full value, checked to fit a byte
+    qint64 enteredValue_ = 0;          // the value field's full value, checked to fit a byte
+    qint64 enteredFirstRegister_ = 0;  // the interrupt group's first register
     torvel::TerminationSignals* terminationSignals_ = nullptr;
-    torvel::JournalLock journalLock_;
     bool startupDone_ = false;
     bool endingBySignal_ = false;
-    // The monitor's time base and the upload's speed.
-    QElapsedTimer sessionClock_;
     torvel::TMonitorWindow* monitor_ = nullptr;
-    torvel::RateEstimator uploadRate_;
     bool endSequenceDone_ = false;
-    // "TORVEL.INI" could not be read whole at start: it is left as it is for the session.
-    bool settingsFileKept_ = false;
-    QSet<QString> reportedUnwritable_;
 };

@@ -1,20 +1,14 @@
 // TForm1: the events memo and the journal "TORVEL.LOG".
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <cstdio>
-#include <new>
 
 #include "app/fo_log.h"
 #include "app/form1.h"
 #include "common/datetime.h"
-#include "common/regular_file.h"
 #include "ui_form1.h"
 
 namespace {
 
-const QString kJournalFileName = QStringLiteral("TORVEL.LOG");
-// Hidden: it is no file of the user's, only what two sessions agree on.
-const QString kJournalLockName = QStringLiteral(".TORVEL.LOG.lock");
 // The memo is emptied whole once it holds more than this many lines, never trimmed by line.
 constexpr int kMemoLineLimit = 1000;
 
@@ -41,13 +35,8 @@ void TForm1::AddMemoLine(const QString& line) {
 void TForm1::LogEvent(const QString& text, const QString& tag) {
     const QString now = torvel::NowText();
     AddMemoLine(EventLine(now, text, tag));
-    if (!JournalEnabled) return;
-    try {
-        Log1.AppendEntry(now, text, tag);
-    } catch (const std::bad_alloc&) {
-        JournalEnabled = false;
-        ReportJournalFailure(QStringLiteral("Ошибка при записи в журнал TORVEL.LOG"));
-    }
+    const QString failure = journal_.Append(now, text, tag);
+    if (!failure.isEmpty()) ReportJournalFailure(failure);
 }
 
 void TForm1::ReportJournalFailure(const QString& text) {
@@ -59,54 +48,19 @@ void TForm1::ReportJournalFailure(const QString& text) {
     std::fprintf(stderr, "torvel: %s\n", qPrintable(text));
 }
 
-bool TForm1::TakeJournalLock() {
-    QString reason;
-    QString text;
-    switch (journalLock_.Take(kJournalLockName, &reason)) {
-        case torvel::JournalLock::Result::Taken:
-            return true;
-        case torvel::JournalLock::Result::HeldElsewhere:
-            text = QStringLiteral(
-                "Журнал TORVEL.LOG ведет другой сеанс Torvel в этой папке; "
-                "события этого сеанса в журнал не записываются");
-            break;
-        case torvel::JournalLock::Result::Failed:
-            text = QStringLiteral("Журнал TORVEL.LOG не удалось закрепить за сеансом (") + reason +
-                   QStringLiteral("); события этого сеанса в журнал не записываются");
-            break;
-    }
-    JournalEnabled = false;
-    ReportJournalFailure(text);
-    LogEvent(text, QStringLiteral("ОШИБКА"));
-    return false;
-}
-
 void TForm1::OpenJournal() {
-    // The journal is read at start and written whole at the end: two sessions in one folder
-    // would each overwrite what the other wrote.
-    if (!TakeJournalLock()) return;
-    // Also true for a FIFO or a device, which the load then refuses; a link to nothing is
-    // missing, and creating the journal through it fails.
-    if (QFileInfo::exists(kJournalFileName)) {
-        JournalEnabled = true;
-        if (!Log1.LoadJournal(kJournalFileName)) {
-            ReportJournalFailure(QStringLiteral("Ошибка при чтении журнала TORVEL.LOG"));
-            JournalEnabled = false;
-        }
+    const torvel::TJournal::TOpening opening = journal_.Open();
+    if (!opening.failure.isEmpty()) {
+        ReportJournalFailure(opening.failure);
+        if (opening.lockRefused) LogEvent(opening.failure, QStringLiteral("ОШИБКА"));
         return;
     }
-    if (!torvel::CreateNewFile(kJournalFileName)) {
-        ReportJournalFailure(QStringLiteral("Ошибка при создании журнала TORVEL.LOG"));
-        JournalEnabled = false;
-        return;
-    }
-    JournalEnabled = true;
-    LogEvent(QStringLiteral("Создан журнал событий TORVEL.LOG"));
+    if (opening.created) LogEvent(QStringLiteral("Создан журнал событий TORVEL.LOG"));
 }
 
 void TForm1::SaveJournal() {
-    if (!Log1.SaveJournal(kJournalFileName))
-        ReportJournalFailure(QStringLiteral("Ошибка при сохранении журнала TORVEL.LOG"));
+    const QString failure = journal_.Save();
+    if (!failure.isEmpty()) ReportJournalFailure(failure);
 }
 
 void TForm1::ReportConfigError(const QString& message) {
@@ -115,9 +69,8 @@ void TForm1::ReportConfigError(const QString& message) {
 }
 
 void TForm1::ReportLinkError(const QString& message) {
-    LogEvent(QStringLiteral("Ошибка связи: ") + Quoted(message), QStringLiteral("ОШИБКА"));
-    LogEvent(QStringLiteral("Выберите другой порт для подключения устройства"),
-             QStringLiteral("РЕКОМЕНДАЦИЯ"));
+    for (const torvel::TSessionEvent& event : torvel::LinkErrorEvents(message))
+        LogEvent(event.Text, event.Tag);
 }
 
 void TForm1::ShowJournal(const QString& caption) {

@@ -1,6 +1,6 @@
-// TForm1: the serial port ComPort1, its framer CDP1 and the six port lists of "Св&язь".
-#include <QLabel>
-#include <QTimer>
+// TForm1: the serial port ComPort1 of the session's line, its framer CDP1 and the six port
+// lists of "Св&язь".
+#include <QPushButton>
 
 #include "app/form1.h"
 #include "transport/com_combo_box.h"
@@ -11,30 +11,8 @@
 
 using torvel::EComPort;
 using torvel::TComComboBox;
-using torvel::TComDataPacket;
-using torvel::TComPort;
 
-void TForm1::CreatePort() {
-    ComPort1 = new TComPort(this);
-    ComPort1->setObjectName(QStringLiteral("ComPort1"));
-    // The port has closed itself already; the request in flight, if any, ends here.
-    ComPort1->OnLinkLost = [this](torvel::TCustomComPort&, const QString& message) {
-        exchange_.DeviceLost(message);
-        // A tester operation between two of its requests hears of the loss here.
-        if (TesterActive) TesterFailed(torvel::ExchangeOutcome::eoDeviceLost, {});
-    };
-    ComPort1->OnEventError = [this](torvel::TCustomComPort&, const QString& message) {
-        exchange_.EventError(message);
-    };
-
-    CDP1 = new TComDataPacket(this);
-    CDP1->setObjectName(QStringLiteral("CDP1"));
-    CDP1->SetComPort(ComPort1);
-    // Received bytes are one character each; the codec works on texts.
-    CDP1->OnPacket = [this](TComDataPacket&, const QByteArray& packet) {
-        CDP1Packet(QString::fromLatin1(packet));
-    };
-
+void TForm1::ConnectPortLists() {
     const torvel::TComProperty kinds[] = {torvel::cpPort,     torvel::cpBaudRate,
                                           torvel::cpDataBits, torvel::cpStopBits,
                                           torvel::cpParity,   torvel::cpFlowControl};
@@ -52,8 +30,7 @@ QList<TComComboBox*> TForm1::PortLists() const {
 }
 
 void TForm1::SetupPacketFramer() {
-    CDP1->SetStartString(QByteArrayLiteral(":"));
-    CDP1->SetStopString(QByteArrayLiteral("\n"));
+    session_->Line().SetupFramer();
 }
 
 void TForm1::ForEachPortListInBracket(const std::function<void(TComComboBox*)>& action) {
@@ -72,10 +49,5 @@ void TForm1::ForEachPortListInBracket(const std::function<void(TComComboBox*)>& 
 }
 
 void TForm1::ClosePortAtEnd() {
-    if (!ComPort1->Connected()) return;
-    try {
-        ComPort1->ClosePort();
-    } catch (const EComPort&) {
-        // Closing at the end of the run is silent.
-    }
+    session_->Line().CloseQuietly();
 }

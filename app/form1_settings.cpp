@@ -5,19 +5,13 @@
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
-#include "common/ini_file.h"
 #include "transport/com_combo_box.h"
-#include "transport/com_error.h"
 #include "transport/com_port.h"
 #include "ui_form1.h"
 
-using torvel::EComPort;
-using torvel::IniFile;
 using torvel::TComComboBox;
 
 namespace {
-
-const QString kSettingsFile = QStringLiteral("TORVEL.INI");
 
 // A typed value not yet taken by the field counts too.
 int SpinValue(QSpinBox& spin) {
@@ -36,55 +30,13 @@ QString AbsentPortText(const QString& name) {
 }  // namespace
 
 void TForm1::LoadSettings() {
-    IniFile file;
-    QString reason;
-    if (file.Load(kSettingsFile, &reason)) {
-        try {
-            ComPort1->LoadPortSettings(file);
-        } catch (const EComPort& error) {
-            ReportConfigError(error.Message());
-        }
-        torvel::ReadSettings(file, *this);
-    } else {
-        // Half a file read back and saved would lose the rest of it; the session leaves the
-        // file alone and works with the defaults.
-        settingsFileKept_ = true;
-        ReportConfigError(reason);
-    }
+    for (const QString& error : settingsFile_.Load(*ComPort1, *this)) ReportConfigError(error);
     SettingsToControls();
     if (!ProjectFileName.isEmpty()) ReadConfigFile();
 }
 
 void TForm1::SaveSettings() {
-    if (settingsFileKept_) {
-        ReportConfigError(
-            QStringLiteral("%1 не был прочитан при запуске и оставлен как есть; настройки "
-                           "сеанса не сохранены")
-                .arg(kSettingsFile));
-        return;
-    }
-    // Read again, so that whatever was added to the file meanwhile is kept as well.
-    IniFile file;
-    QString reason;
-    if (!file.Load(kSettingsFile, &reason)) {
-        ReportConfigError(reason);
-        return;
-    }
-    ComPort1->SavePortSettings(file);
-    torvel::WriteSettings(file, *this);
-    ReportUnwritable(file);
-    if (!file.Save(kSettingsFile, &reason)) ReportConfigError(reason);
-}
-
-void TForm1::ReportUnwritable(const IniFile& file) {
-    for (const torvel::UnwritableValue& value : file.Unwritable()) {
-        const QString message =
-            QStringLiteral("[%1] %2 не сохранён: в кодировке Windows-1251 нет его символов: %3")
-                .arg(value.section, value.key, value.value);
-        if (reportedUnwritable_.contains(message)) continue;
-        reportedUnwritable_.insert(message);
-        ReportConfigError(message);
-    }
+    for (const QString& error : settingsFile_.Save(*ComPort1, *this)) ReportConfigError(error);
 }
 
 void TForm1::SettingsToControls() {

@@ -2,22 +2,12 @@
 #include <QLabel>
 
 #include "app/form1.h"
+#include "session/project_file.h"
 #include "ui_form1.h"
-
-namespace {
-
-const QString kNoData = QStringLiteral("нет данных");
-
-}  // namespace
 
 void TForm1::InitDefaults() {
     static_cast<torvel::TSettings&>(*this) = torvel::TSettings{};
-
-    Device = torvel::DeviceIdentity{};
-    Device.BoardText = kNoData;
-    Device.FpgaName = kNoData;
-    Device.PageOffsetMax = torvel::InitialPageOffsetMax;
-    FpgaStatusText = kNoData;
+    session_->ResetDevice();
     ResetProjectInfo();
     Upload = torvel::UploadState{};
     TesterAddress = 0;
@@ -25,8 +15,5 @@ void TForm1::InitDefaults() {
 }
 
 void TForm1::ResetProjectInfo() {
-    ProjectFileName.clear();
-    ProjectTypeText = kNoData;
-    ProjectSizeText = kNoData;
-    ProjectModifiedText = kNoData;
+    torvel::ResetProjectInfo(*this);
 }

@@ -1,6 +1,6 @@
-// TForm1: the tester tab's controls, and the one routine that ends every tester operation.
-// The read lives in form1_tester_read.cpp, the write in form1_tester_write.cpp, the interrupt
-// handler mode in form1_tester_irq.cpp, the files in form1_tester_files.cpp.
+// TForm1: the tester tab's controls. The session's tester run does the operations; the read's
+// controls live in form1_tester_read.cpp, the write's in form1_tester_write.cpp, the interrupt
+// handler mode's in form1_tester_irq.cpp, the files' in form1_tester_files.cpp.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
@@ -53,8 +52,6 @@ void TForm1::ConnectTesterControls() {
     connect(ui->Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
     connect(ui->Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(ui->Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
-    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
     for (QRadioButton* button :
          {ui->RadioGroup1Button0, ui->RadioGroup1Button1, ui->RadioGroup1Button2})
         connect(button, &QRadioButton::clicked, this, &TForm1::RadioGroup1Click);
@@ -191,50 +188,10 @@ void TForm1::ShowTesterState() {
     ui->MEdit4->SetValue(IrqReturnAddr);
 }
 
-void TForm1::TesterReply(const torvel::DecodedReply& reply) {
-    switch (testerOperation_) {
-        case TesterOperation::Read:
-            ReadReply(reply);
-            return;
-        case TesterOperation::Write:
-            WriteReply(reply);
-            return;
-        case TesterOperation::Irq:
-            IrqReply(reply);
-            return;
-        case TesterOperation::None:
-            // Nothing of the tester's is under way: the reply changes nothing.
-            return;
-    }
-}
-
-void TForm1::TesterFailed(torvel::ExchangeOutcome outcome, const torvel::DecodedReply& reply) {
-    using enum torvel::ExchangeOutcome;
-    // A board armed for interrupts would go on reporting to nobody: while the line still
-    // carries requests it is disarmed, without waiting for its answer.
-    const bool lineWorks = outcome == eoException || outcome == eoBadLrc || outcome == eoBadFrame ||
-                           outcome == eoTimeout;
-    if (lineWorks && TesterActive)
-        AbandonTesterOperation();
-    else
-        StopTesterOperation();
-    // A refused or garbled reply says so beside the tester's buttons.
-    if (outcome == eoException || outcome == eoBadLrc || outcome == eoBadFrame)
-        ui->StatusTest->setText(torvel::OutcomeText(outcome, reply.exceptionCode).tag);
-}
-
 void TForm1::StopTesterOperation() {
-    // A reply still on its way answers nothing any more.
-    exchange_.Withdraw(tester_);
-    Upload.UploadStarted = false;
-    TesterActive = false;
-    IrqStopRequested = false;
-    IrqArmed = false;
-    testerOperation_ = TesterOperation::None;
-    Timer2->stop();
-    Timer3->stop();
-    ui->PBTest->setValue(0);
-    CloseResultFile();
-    EnableTesterControls(true);
-    ui->StatusTest->clear();
+    session_->Tester().End(torvel::TRunEndReason::reStopped);
+}
+
+void TForm1::AbandonTesterOperation() {
+    session_->Tester().Abandon();
 }

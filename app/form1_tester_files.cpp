@@ -1,5 +1,4 @@
-// TForm1: the tester's result file, the choice of its files and viewing program, and the
-// viewers.
+// TForm1: the choice of the tester's files and viewing program, and the viewers.
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -14,27 +13,6 @@ const QString kDataFileFilter = QStringLiteral("Текстовые файлы (*
 const QString kDataFileExtension = QStringLiteral("*.txt");
 
 }  // namespace
-
-bool TForm1::OpenResultFile(const QString& header) {
-    if (!ResultFile.Open(ResultFileName, AppendOrCreate)) return false;
-    resultLayout_.emplace(torvel::TResultFormat{OutputFormat == 1, AddStep, NumberOfColumns});
-    if (ResultFile.Write(header)) return true;
-    ResultFile.Close();
-    return false;
-}
-
-void TForm1::WriteResultValue(const torvel::TResultValue& value) {
-    if (!ResultFile.IsOpen() || !resultLayout_) return;
-    ResultFile.Write(resultLayout_->FormatResultValue(value.Text, value.Base, value.Ordinal));
-}
-
-void TForm1::CloseResultFile() {
-    if (!ResultFile.IsOpen()) return;
-    resultLayout_.reset();
-    if (!ResultFile.Close())
-        LogEvent(QStringLiteral("Ошибка при сохранении файла ") + ResultFileName,
-                 QStringLiteral("ТЕСТЕР"));
-}
 
 void TForm1::Button5Click() {
     const QString path = dialogs_.AskOpenFileName(kDataFileTitle, kDataFileFilter, ResultFileName,

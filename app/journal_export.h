@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 
 class QPrinter;
 

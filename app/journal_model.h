@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 
 namespace torvel {
 

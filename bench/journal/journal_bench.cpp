@@ -11,7 +11,7 @@
 #include "app/dialog_seam.h"
 #include "app/fo_log.h"
 #include "app/form1.h"
-#include "app/log_file.h"
+#include "session/log_file.h"
 
 namespace {
 

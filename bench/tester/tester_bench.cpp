@@ -144,7 +144,7 @@ Figures Measure(const Run& run) {
         form.Button8Click();
     else
         form.Button7Click();
-    figures.completed = RunUntil([&] { return !form.TesterActive; }, 3'600'000);
+    figures.completed = RunUntil([&] { return !form.TesterActive(); }, 3'600'000);
     figures.totalMs = Millis(Clock::now() - start);
     figures.rssAtEndKb = ResidentKb();
     figures.longestGuiGapMs = probe.LongestGapMs();
@@ -198,7 +198,7 @@ void MeasureEvents(int events, int intervalMs) {
     std::vector<qint64> shownAt;
     shownAt.reserve(static_cast<std::size_t>(events));
     QObject::connect(shown, &QLineEdit::textChanged, [&](const QString& text) {
-        if (text.isEmpty() || !form.IrqArmed) return;
+        if (text.isEmpty() || !form.IrqArmed()) return;
         shownAt.push_back(
             std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
                 .count());
@@ -210,7 +210,7 @@ void MeasureEvents(int events, int intervalMs) {
     const Clock::time_point start = Clock::now();
     form.Button13Click();
     const bool completed =
-        RunUntil([&] { return !form.TesterActive; }, events * intervalMs * 10 + 60000);
+        RunUntil([&] { return !form.TesterActive(); }, events * intervalMs * 10 + 60000);
     const double totalMs = Millis(Clock::now() - start);
     board.Stop();
 

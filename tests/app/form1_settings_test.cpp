@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 #include "app/multi_base_edit.h"
 #include "common/cp1251.h"
 #include "fpga/sample_config.h"

@@ -1,5 +1,5 @@
 // The settings kept in "TORVEL.INI", read and written without a window.
-#include "app/settings.h"
+#include "session/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 #include "support/qt_printers.h"
 #include "window_fixture.h"
 

@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 #include "support/qt_printers.h"
 #include "transport/com_port.h"
 #include "window_fixture.h"

@@ -12,6 +12,7 @@
 #include "common/hex.h"
 #include "protocol/frame.h"
 #include "protocol/requests.h"
+#include "session/tester_run.h"
 #include "support/pty_pair.h"
 
 namespace {
@@ -152,15 +153,18 @@ TEST_F(BoardWindowTest, ExceptionDuringATesterOperationStopsTheTester) {
     StartBoard({QStringLiteral("--exception"), QStringLiteral("3:2")});
     TForm1& form = Form();
     form.ComPort1->OpenPort();
-    form.TesterActive = true;
-    form.Timer2->start();
+    // A repeated register read of the board's map, its page timer running too.
+    form.AddrType = torvel::atRegister;
+    form.AutoRepeat = true;
+    form.Device.HoldStart = 0x10;
+    form.Device.HoldEnd = 0x3F;
+    ASSERT_EQ(form.Session().Tester().StartRead(0x10), torvel::TRefusal::rfNone);
     form.Timer3->start();
-    form.SendTesterRequest(torvel::fnReadRegisters, torvel::ReadRegisterData(0x10));
     ASSERT_TRUE(torvel_test::WaitUntil([&] { return !form.Timer1->isActive(); }, kReplyDeadlineMs));
 
     EXPECT_EQ(Events().constLast(),
               QStringLiteral("[НЕВЕРНЫЙ АДРЕС] Ошибка при обмене с устройством"));
-    EXPECT_FALSE(form.TesterActive);
+    EXPECT_FALSE(form.TesterActive());
     EXPECT_FALSE(form.Timer2->isActive());
     EXPECT_FALSE(form.Timer3->isActive());
     EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("НЕВЕРНЫЙ АДРЕС"));

@@ -26,7 +26,7 @@ protected:
     // Presses "Разрешить прерывание" and waits for the board's acknowledgement.
     void Arm() {
         Control<QPushButton>("Button13")->click();
-        ASSERT_TRUE(WaitUntil([this] { return Form().IrqArmed; }))
+        ASSERT_TRUE(WaitUntil([this] { return Form().IrqArmed(); }))
             << Events().join(u'\n').toStdString();
     }
     QStringList IrqRequests() const { return RequestData(QStringLiteral("19")); }
@@ -95,11 +95,11 @@ TEST_F(TesterIrq, StopWhileArmedEndsOnlyAtTheBoardsAnswer) {
     ASSERT_NO_FATAL_FAILURE(Arm());
     EXPECT_FALSE(Form().Timer2->isActive());
     Control<QPushButton>("Button9")->click();
-    EXPECT_TRUE(Form().TesterActive);
-    EXPECT_TRUE(Form().IrqStopRequested);
+    EXPECT_TRUE(Form().TesterActive());
+    EXPECT_TRUE(Form().IrqStopRequested());
     EXPECT_EQ(Events().constLast(),
               QStringLiteral("[ОПЕРАТОР] Выполнение текущей операции остановлено"));
-    ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }));
+    ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive(); }));
     EXPECT_EQ(IrqRequests(),
               (QStringList{QStringLiteral("0003E8FF1002"), QStringLiteral("000000")}));
     EXPECT_TRUE(TesterControlsEnabled());
@@ -115,7 +115,7 @@ TEST_F(TesterIrq, LeavingWhileArmedDisarmsTheBoardFirst) {
     EXPECT_EQ(IrqRequests(),
               (QStringList{QStringLiteral("0103E8001001"), QStringLiteral("010000")}));
     EXPECT_EQ(Events().constLast(), QStringLiteral("Устройство подключено"));
-    EXPECT_FALSE(Form().IrqArmed);
+    EXPECT_FALSE(Form().IrqArmed());
     EXPECT_TRUE(TesterControlsEnabled());
 
     Form().SelectPage(1);
@@ -150,7 +150,7 @@ TEST_P(ArmingEndsEarly, GivesTheTabBackWithTheFileClosed) {
         ASSERT_TRUE(WaitUntil([&] { return BoardRequests().size() == 2; }));
         while (Form().ReplyExpected()) Form().Timer1Timer();
     }
-    ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }));
+    ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive(); }));
     EXPECT_EQ(Events().constLast(), c.event);
     EXPECT_EQ(Events(from).filter(QStringLiteral("Ошибка связи")).size(), c.linkErrors);
     EXPECT_EQ(LabelText("StatusTest"), c.status);
@@ -205,7 +205,7 @@ TEST_F(TesterIrq, ArmingsThatCannotStartSendNothing) {
               QStringLiteral("Не указано имя файла для записи результатов чтения"));
     EXPECT_EQ(LabelText("StatusTest"), QStringLiteral("ОШИБКА Оператора"));
 
-    EXPECT_FALSE(Form().TesterActive);
+    EXPECT_FALSE(Form().TesterActive());
     EXPECT_TRUE(TesterControlsEnabled());
     EXPECT_EQ(BoardRequests().size(), before);
 }

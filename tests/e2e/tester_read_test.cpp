@@ -154,7 +154,7 @@ TEST_F(TesterWindow, StopEndsARepeatedReadAtOnce) {
 
     EXPECT_EQ(Events().constLast(),
               QStringLiteral("[ОПЕРАТОР] Выполнение текущей операции остановлено"));
-    EXPECT_FALSE(Form().TesterActive);
+    EXPECT_FALSE(Form().TesterActive());
     EXPECT_FALSE(Form().Timer2->isActive());
     EXPECT_EQ(Control<QProgressBar>("PBTest")->value(), 0);
     EXPECT_FALSE(Form().ResultFileOpen());
@@ -184,7 +184,7 @@ TEST_P(ReadEndingEarly, EndsTheOperationWithWhatTheFileHolds) {
         ASSERT_TRUE(WaitUntil([&] { return BoardRequests().size() == 3; }));
         while (Form().ReplyExpected()) Form().Timer1Timer();
     }
-    ASSERT_TRUE(WaitUntil([&] { return !Form().TesterActive; }));
+    ASSERT_TRUE(WaitUntil([&] { return !Form().TesterActive(); }));
 
     EXPECT_EQ(Events().constLast(), c.event);
     EXPECT_EQ(LabelText("StatusTest"), c.status);
@@ -250,7 +250,7 @@ TEST_F(TesterWindow, ReadsThatCannotStartSendNothingAndSaySo) {
     EXPECT_EQ(Events().constLast(), QStringLiteral("[ТЕСТЕР] Ошибка при открытии файла ") + fifo);
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
 
-    EXPECT_FALSE(Form().TesterActive);
+    EXPECT_FALSE(Form().TesterActive());
     EXPECT_EQ(BoardRequests().size(), before);
 }
 

@@ -58,7 +58,7 @@ protected:
     void Write() { Press("Button8"); }
     void Press(const char* button, int deadlineMs = kReplyDeadlineMs) {
         Control<QPushButton>(button)->click();
-        ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive; }, deadlineMs))
+        ASSERT_TRUE(WaitUntil([this] { return !Form().TesterActive(); }, deadlineMs))
             << Events().join(u'\n').toStdString();
     }
 

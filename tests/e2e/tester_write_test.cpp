@@ -159,7 +159,7 @@ TEST_F(TesterWindow, WritesThatCannotStartSendNothingAndSaySo) {
     EXPECT_EQ(Events().constLast(), QStringLiteral("[ТЕСТЕР] Количество повторов уменьшено до 0"));
     EXPECT_EQ(LabelText("StatusTest"), kOperatorError);
 
-    EXPECT_FALSE(Form().TesterActive);
+    EXPECT_FALSE(Form().TesterActive());
     EXPECT_FALSE(Form().Timer2->isActive());
     EXPECT_FALSE(Form().Timer3->isActive());
     EXPECT_TRUE(TesterControlsEnabled());

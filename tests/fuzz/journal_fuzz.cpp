@@ -6,7 +6,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/log_file.h"
+#include "session/log_file.h"
 #include "common/cp1251.h"
 #include "fuzz/fuzz_support.h"
 

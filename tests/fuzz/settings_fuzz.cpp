@@ -16,7 +16,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/settings.h"
+#include "session/settings.h"
 #include "common/cp1251.h"
 #include "common/ini_file.h"
 #include "fuzz/fuzz_support.h"

@@ -1,4 +1,4 @@
-#include "app/journal_lock.h"
+#include "session/journal_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Private to the tester's window files (form1_tester*.cpp): texts they share.
+// Texts the tester's run and the window's tester tab share.
 
 #include <QString>
 

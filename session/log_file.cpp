@@ -1,4 +1,4 @@
-#include "app/log_file.h"
+#include "session/log_file.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,0 +1,77 @@
+// TForm1: what the board session shows, turned into events and controls.
+#include <QLabel>
+#include <QProgressBar>
+
+#include "app/form1.h"
+#include "app/multi_base_edit.h"
+#include "ui_form1.h"
+
+void TForm1::Event(const torvel::TSessionEvent& event) {
+    LogEvent(event.Text, event.Tag);
+}
+
+void TForm1::LoadControls(bool enabled) {
+    EnableLoadControls(enabled);
+}
+
+void TForm1::TesterControls(bool enabled) {
+    EnableTesterControls(enabled);
+}
+
+void TForm1::TesterBusy(torvel::TTesterOperation operation) {
+    EnableTesterControls(false);
+    // Disabled, the address and the value still look like the values they are.
+    switch (operation) {
+        case torvel::TTesterOperation::toRead:
+            ColourValueField(*ui->MEdit1, true);
+            ColourValueField(*ui->MEdit2, true);
+            return;
+        case torvel::TTesterOperation::toWrite:
+            ColourValueField(*ui->MEdit1, true);
+            ColourValueField(*ui->MEdit3, true);
+            return;
+        case torvel::TTesterOperation::toIrq:
+            ColourValueField(*ui->MEdit2, true);
+            return;
+        case torvel::TTesterOperation::toNone:
+            return;
+    }
+}
+
+void TForm1::DeviceChanged() {
+    ShowDeviceInfo();
+}
+
+void TForm1::Panel(int number, const QString& text) {
+    StatusPanel(number)->setText(text);
+}
+
+void TForm1::LoadProgress(int percent) {
+    ui->PBLoad->setValue(percent);
+}
+
+void TForm1::UploadPosition(quint16 position) {
+    ShowUploadPosition(position);
+}
+
+void TForm1::UploadSpeed(const torvel::RateEstimator* rate) {
+    ShowUploadSpeed(rate);
+}
+
+void TForm1::TesterStatus(const QString& text) {
+    ui->StatusTest->setText(text);
+}
+
+void TForm1::TesterProgress(int percent) {
+    ui->PBTest->setValue(percent);
+}
+
+void TForm1::ReadValue(quint16 value) {
+    readValue_ = value;
+    ui->MEdit2->SetValue(readValue_);
+}
+
+void TForm1::WriteValue(quint16 value) {
+    writeValue_ = value;
+    ui->MEdit3->SetValue(writeValue_);
+}
