@@ -3,24 +3,35 @@
 #include <algorithm>
 
 #include "common/hex.h"
+#include "protocol/requests.h"
 
 namespace torvel {
 
+namespace {
+
+// The upload's file; record 0 prepares it, 1 carries the image and 2 ends it.
+constexpr unsigned kUploadFile = 0x0A;
+constexpr unsigned kPrepareRecord = 0;
+constexpr unsigned kImageRecord = 1;
+constexpr unsigned kEndRecord = 2;
+
+}  // namespace
+
 QString PreparatoryRequestData() {
-    return QStringLiteral("0806000A0000000100");
+    return WriteRecordsData(kUploadFile, kPrepareRecord, QStringLiteral("00"));
 }
 
 QString FirstByteRequestData(std::uint8_t firstByte) {
-    return QStringLiteral("0806000A00010001") + Hex(firstByte, 2);
+    return WriteRecordsData(kUploadFile, kImageRecord, Hex(firstByte, 2));
 }
 
 QString ImageDataRequestData(int count, const QString& imageHex) {
-    return Hex(static_cast<unsigned>(count + 7), 2) + QStringLiteral("06000A000100") +
-           Hex(static_cast<unsigned>(count), 2) + imageHex;
+    Q_ASSERT(2 * count == imageHex.size());
+    return WriteRecordsData(kUploadFile, kImageRecord, imageHex);
 }
 
 QString EndRequestData() {
-    return QStringLiteral("0806000A0002000100");
+    return WriteRecordsData(kUploadFile, kEndRecord, QStringLiteral("00"));
 }
 
 void NextImageChunk(const ConfigImageBytes& image, std::uint16_t length, int chunkSize,

@@ -1,7 +1,7 @@
 #pragma once
 // The steps of an FPGA upload: the function-21 data fields sent to file 10, the chunking of
-// the image, and what the window does on each function-21 reply. The window keeps the state
-// (an UploadState member) and sends what it is told; nothing here touches a port or a control.
+// the image, and what the load does on each function-21 reply. The session's load keeps the
+// state (an UploadState) and sends what it is told; nothing here touches a port or a control.
 
 #include <QString>
 #include <cstdint>

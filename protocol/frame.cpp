@@ -49,12 +49,6 @@ bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& paylo
     return true;
 }
 
-bool CheckException(std::uint8_t function, const QString& payload, QString& message) {
-    if (!(function & 0x80)) return true;
-    message = ExceptionMessage(HexToInt(CopyText(payload, 1, 2)));
-    return false;
-}
-
 QString ExceptionMessage(int code) {
     // clang-format off
     static const std::array<const char16_t*, 8> kMessages = {

@@ -21,10 +21,6 @@ QString RequestLine(std::uint8_t address, std::uint8_t function, const QString& 
 // On a mismatch `payload` is left empty and `function` is not written.
 bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& payload);
 
-// True for a normal reply (bit 7 of `function` clear; `message` untouched). False for an
-// exception reply, with `message` set to the text of its code (empty for codes outside 1-8).
-bool CheckException(std::uint8_t function, const QString& payload, QString& message);
-
 // The text of an exception code; empty for codes outside 1-8.
 QString ExceptionMessage(int code);
 

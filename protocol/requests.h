@@ -1,7 +1,7 @@
 #pragma once
 // Data fields of the board's requests, as the hex text that RequestLine/SendRequest take.
 // Addresses and counts are cut to their field width (hex4, hex2), as the board reads them.
-// The FPGA upload's own records (file 10) are built with the upload, not here.
+// The FPGA upload's records (file 10) are written with WriteRecordsData too.
 
 #include <QString>
 #include <cstdint>

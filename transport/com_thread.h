@@ -55,7 +55,6 @@ public:
 
     // Signals the stop and waits until the thread has ended.
     void Stop();
-    bool IsCurrentThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
 private:
     void Run();

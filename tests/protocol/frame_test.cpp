@@ -84,7 +84,8 @@ struct FrameCase {
 };
 
 void PrintTo(const FrameCase& c, std::ostream* os) {
-    *os << '"' << QString::fromUtf16(c.packet).replace(u'\r', QStringLiteral("\\r")).toStdString() << '"';
+    *os << '"' << QString::fromUtf16(c.packet).replace(u'\r', QStringLiteral("\\r")).toStdString()
+        << '"';
 }
 
 class ValidateFrameTest : public ::testing::TestWithParam<FrameCase> {};
@@ -112,24 +113,6 @@ INSTANTIATE_TEST_SUITE_P(Table, ValidateFrameTest, ::testing::Values(
     FrameCase{u"01\r", false, 0x42, u""},                 // too short for its LRC
     FrameCase{u"0103020001F9\r\r", false, 0x42, u""}));
 // clang-format on
-
-TEST(CheckException, PassesANormalReplyAndLeavesTheMessage) {
-    QString message = QStringLiteral("keep");
-    EXPECT_TRUE(CheckException(3, QStringLiteral("0001"), message));
-    EXPECT_EQ(message, QStringLiteral("keep"));
-}
-
-TEST(CheckException, GivesTheMessageOfTheCode) {
-    QString message;
-    EXPECT_FALSE(CheckException(0x81, QStringLiteral("02"), message));
-    EXPECT_EQ(message, QStringLiteral("НЕВЕРНЫЙ АДРЕС"));
-}
-
-TEST(CheckException, GivesAnEmptyMessageForCodeNine) {
-    QString message = QStringLiteral("stale");
-    EXPECT_FALSE(CheckException(0x95, QStringLiteral("09"), message));
-    EXPECT_EQ(message, QString());
-}
 
 TEST(ExceptionMessage, CoversCodesOneToEightOnly) {
     // clang-format off
