@@ -17,32 +17,16 @@
 
 #include "app/window_fixture.h"
 #include "support/board_process.h"
+#include "support/case_name.h"
 #include "support/qt_printers.h"
+#include "support/wait_until.h"
 #include "transport/com_port.h"
 
 namespace torvel_test {
 
-// Waits for the condition with a deadline, taking each event as it comes (the window's
-// replies arrive as events); a short tick re-checks conditions on files written by the board.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(2);
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using torvel::test::WaitUntil;
 
-// Names the cases of a parameter table by their `name` field.
-struct CaseName {
-    template <typename Case>
-    std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-        return info.param.name;
-    }
-};
+using torvel::test::CaseName;
 
 // One request line as the window wrote it, with what status-bar panel 4 showed just then.
 struct WrittenLine {

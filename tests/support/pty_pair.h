@@ -2,16 +2,16 @@
 // A pseudo-terminal for tests and benchmarks: the test holds the master (the far side, where
 // a board would be); the port under test opens the slave by its path.
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace torvel::testing {
 
@@ -38,8 +38,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + limit;
         qsizetype done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done,
-                                      static_cast<size_t>(bytes.size() - done));
+            const ssize_t n =
+                ::write(master_, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
             if (n > 0) {
                 done += n;
                 continue;
