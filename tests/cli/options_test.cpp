@@ -8,16 +8,13 @@
 
 #include "cli/exit_codes.h"
 #include "cli/run.h"
+#include "support/args.h"
 #include "support/qt_printers.h"
 
 namespace torvel::cli {
 namespace {
 
-QStringList Args(std::initializer_list<const char*> args) {
-    QStringList list;
-    for (const char* arg : args) list << QString::fromUtf8(arg);
-    return list;
-}
+using torvel::test::Args;
 
 CliOptions Parse(std::initializer_list<const char*> args) {
     const ParsedCommandLine parsed = ParseCommandLine(Args(args));

@@ -42,4 +42,12 @@ TEST(NumberInRange, RefusesEitherSideOfItsBounds) {
     EXPECT_FALSE(torvel::ParseNumberInRange(QStringLiteral("x"), 10, 20));
 }
 
+TEST(DigitsText, StopAtTheirMaximum) {
+    EXPECT_EQ(torvel::ParseDigitsText(u"00FFFFFFFF", 16, 0xFFFFFFFF), 0xFFFFFFFFu);
+    EXPECT_FALSE(torvel::ParseDigitsText(u"100000000", 16, 0xFFFFFFFF));
+    EXPECT_EQ(torvel::ParseDigitsText(u"4294967295", 10, 0xFFFFFFFF), 4294967295u);
+    EXPECT_FALSE(torvel::ParseDigitsText(u"4294967296", 10, 0xFFFFFFFF));
+    EXPECT_FALSE(torvel::ParseDigitsText(u"1F", 10, 0xFFFFFFFF));
+}
+
 }  // namespace
