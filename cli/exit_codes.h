@@ -16,22 +16,15 @@ enum ExitCode : int {
 // The status of a run whose boards ended differently: an interruption says the most, then a
 // failure on this side (the set-up is wrong whatever the boards did), then a board's failure.
 constexpr ExitCode WorseExitCode(ExitCode a, ExitCode b) {
-    constexpr auto rank = [](ExitCode code) {
-        switch (code) {
-            case kExitOk:
-                return 0;
-            case kExitBoardFailure:
-                return 1;
-            case kExitLocalFailure:
-                return 2;
-            case kExitUsage:
-                return 3;
-            case kExitInterrupted:
-                return 4;
-        }
-        return 0;
-    };
-    return rank(b) > rank(a) ? b : a;
+    constexpr ExitCode kLeastFirst[] = {kExitOk, kExitBoardFailure, kExitLocalFailure, kExitUsage,
+                                        kExitInterrupted};
+    int rankA = 0;
+    int rankB = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (kLeastFirst[i] == a) rankA = i;
+        if (kLeastFirst[i] == b) rankB = i;
+    }
+    return rankB > rankA ? b : a;
 }
 
 }  // namespace torvel::cli

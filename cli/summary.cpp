@@ -2,32 +2,35 @@
 
 namespace torvel::cli {
 
+namespace {
+
+struct OutcomeEntry {
+    Outcome outcome;
+    const char* name;
+    ExitCode code;
+};
+
+constexpr OutcomeEntry kOutcomes[] = {
+    {Outcome::Ok, "ok", kExitOk},
+    {Outcome::LocalFailure, "local failure", kExitLocalFailure},
+    {Outcome::BoardFailure, "board failure", kExitBoardFailure},
+    {Outcome::Interrupted, "interrupted", kExitInterrupted},
+};
+
+const OutcomeEntry& EntryOf(Outcome outcome) {
+    for (const OutcomeEntry& entry : kOutcomes)
+        if (entry.outcome == outcome) return entry;
+    return kOutcomes[0];
+}
+
+}  // namespace
+
 QString OutcomeName(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Ok:
-            return QStringLiteral("ok");
-        case Outcome::LocalFailure:
-            return QStringLiteral("local failure");
-        case Outcome::BoardFailure:
-            return QStringLiteral("board failure");
-        case Outcome::Interrupted:
-            return QStringLiteral("interrupted");
-    }
-    return QString();
+    return QLatin1String(EntryOf(outcome).name);
 }
 
 ExitCode ExitCodeOf(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Ok:
-            return kExitOk;
-        case Outcome::LocalFailure:
-            return kExitLocalFailure;
-        case Outcome::BoardFailure:
-            return kExitBoardFailure;
-        case Outcome::Interrupted:
-            return kExitInterrupted;
-    }
-    return kExitOk;
+    return EntryOf(outcome).code;
 }
 
 ExitCode RunExitCode(const std::vector<SummaryRow>& rows) {

@@ -1,5 +1,7 @@
 #include "cli/usage.h"
 
+#include <utility>
+
 namespace torvel::cli {
 
 namespace {
@@ -130,33 +132,18 @@ QString GeneralUsage() {
 }
 
 QString CommandUsage(Command command) {
-    const char* text = nullptr;
-    switch (command) {
-        case Command::None:
-            return GeneralUsage();
-        case Command::Ports:
-            text = kPorts;
-            break;
-        case Command::Identify:
-            text = kIdentify;
-            break;
-        case Command::Load:
-            text = kLoad;
-            break;
-        case Command::Read:
-            text = kRead;
-            break;
-        case Command::Write:
-            text = kWrite;
-            break;
-        case Command::Irq:
-            text = kIrq;
-            break;
+    static const std::pair<Command, const char*> kTexts[] = {
+        {Command::Ports, kPorts}, {Command::Identify, kIdentify}, {Command::Load, kLoad},
+        {Command::Read, kRead},   {Command::Write, kWrite},       {Command::Irq, kIrq},
+    };
+    for (const auto& [each, text] : kTexts) {
+        if (each != command) continue;
+        return QString::fromUtf8(text) +
+               QStringLiteral(
+                   "\nThe line, result-file and output options of torvel-cli --help "
+                   "apply too.\n");
     }
-    return QString::fromUtf8(text) +
-           QStringLiteral(
-               "\nThe line, result-file and output options of torvel-cli --help "
-               "apply too.\n");
+    return GeneralUsage();
 }
 
 QString VersionText(const QString& version) {
