@@ -154,8 +154,24 @@ std::optional<Command> FindCommand(const QString& name) {
     return std::nullopt;
 }
 
+// A word of the command line as a message shows it: on one line whatever it holds, and
+// not endless.
+QString Shown(const QString& text) {
+    constexpr qsizetype kLimit = 64;
+    QString shown;
+    for (const QChar c : QStringView(text).left(kLimit)) {
+        if (c.isPrint() || c.isSurrogate())
+            shown += c;
+        else
+            shown +=
+                QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16, QChar(u'0'));
+    }
+    if (text.size() > kLimit) shown += QStringLiteral("...");
+    return shown;
+}
+
 QString Quoted(const QString& text) {
-    return u'"' + text + u'"';
+    return u'"' + Shown(text) + u'"';
 }
 
 // The words after the command, by command. Empty when they fit.
@@ -286,7 +302,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             return parsed;
         }
         if (!argument.startsWith(QLatin1String("--")))
-            return fail(QStringLiteral("unknown option %1").arg(argument));
+            return fail(QStringLiteral("unknown option %1").arg(Shown(argument)));
         QString name = argument.mid(2);
         std::optional<QString> value;
         if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
@@ -294,7 +310,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             name.truncate(equals);
         }
         const OptionSpec* spec = FindOption(name);
-        if (!spec) return fail(QStringLiteral("unknown option --%1").arg(name));
+        if (!spec) return fail(QStringLiteral("unknown option --%1").arg(Shown(name)));
         if (spec->commands != kGlobal && !(spec->commands & Bit(o.command))) {
             if (o.command == Command::None)
                 return fail(QStringLiteral("--%1 goes after its command").arg(name));

@@ -153,6 +153,8 @@ TEST_P(CliBadLine, GivesOneLineAndTheUsageStatus) {
 INSTANTIATE_TEST_SUITE_P(Table, CliBadLine, ::testing::Values(
     BadLine{{}, "no command given"},
     BadLine{{"flash"}, "unknown command \"flash\""},
+    BadLine{{"fla\nsh"}, "unknown command \"fla\\u000ash\""},
+    BadLine{{"identify", "--x\ry"}, "unknown option --x\\u000dy"},
     BadLine{{"identify", "--nope"}, "unknown option --nope"},
     BadLine{{"identify", "-x"}, "unknown option -x"},
     BadLine{{"--force", "load", "a.ttf"}, "--force goes after its command"},
