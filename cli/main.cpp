@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <csignal>
 
 #include "cli/exit_codes.h"
 #include "cli/run.h"
@@ -21,6 +22,9 @@ int TerminalWidth(int fd) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
+    // A reader that goes away (a pipe into head) must not end the run before the boards are
+    // disarmed and the result files closed: writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
     // Unbuffered: every report is one write, seen at once by a script reading a pipe, and
     // nothing is left in a buffer when a second signal ends the process at once.
     QFile out;
