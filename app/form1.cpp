@@ -10,7 +10,7 @@
 
 #include "app/about_box.h"
 #include "app/monitor_window.h"
-#include "app/termination_signals.h"
+#include "common/termination_signals.h"
 #include "session/fpga_load.h"
 #include "transport/com_data_packet.h"
 #include "transport/com_port.h"

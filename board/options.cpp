@@ -3,26 +3,16 @@
 #include <functional>
 #include <vector>
 
+#include "common/number_text.h"
+
 namespace torvel::board {
 
 namespace {
 
-// Decimal, or hexadecimal after "0x"; no sign, no octal surprises from a leading 0.
-std::optional<unsigned long long> ParseNumber(const QString& text) {
-    bool ok = false;
-    unsigned long long value = 0;
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        value = text.mid(2).toULongLong(&ok, 16);
-    else if (!text.isEmpty() && text.at(0).isDigit())
-        value = text.toULongLong(&ok, 10);
-    if (!ok) return std::nullopt;
-    return value;
-}
-
 template <typename T>
 bool ParseInRange(const QString& text, unsigned long long low, unsigned long long high, T& out) {
-    const auto value = ParseNumber(text);
-    if (!value || *value < low || *value > high) return false;
+    const auto value = ParseNumberInRange(text, low, high);
+    if (!value) return false;
     out = static_cast<T>(*value);
     return true;
 }

@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/args.h"
 #include "support/qt_printers.h"
 
 namespace torvel::board {
 namespace {
 
-QStringList Args(std::initializer_list<const char*> args) {
-    QStringList list;
-    for (const char* arg : args) list << QString::fromLatin1(arg);
-    return list;
-}
+using torvel::test::Args;
 
 TEST(BoardOptions, DefaultsDescribeTheStandardBoard) {
     const ParsedOptions parsed = ParseBoardOptions({});

@@ -1,4 +1,4 @@
-#include "app/termination_signals.h"
+#include "common/termination_signals.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,8 +11,13 @@ namespace {
 
 // The write end the handler uses; the newest instance owns it.
 volatile sig_atomic_t g_writeFd = -1;
+// EndAtOnceOnRepeat's exit code (-1: off), and whether a signal has come since.
+volatile sig_atomic_t g_repeatExitCode = -1;
+volatile sig_atomic_t g_signalSeen = 0;
 
 extern "C" void WriteSignalNumber(int signalNumber) {
+    if (g_repeatExitCode >= 0 && g_signalSeen) ::_exit(g_repeatExitCode);
+    g_signalSeen = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // Non-blocking: a full socket drops the byte, and a pending one is enough anyway.
@@ -29,6 +34,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     }
     previousWriteFd_ = g_writeFd;
     g_writeFd = fds_[1];
+    g_repeatExitCode = -1;
+    g_signalSeen = 0;
     notifier_ = new QSocketNotifier(fds_[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::ReadPendingSignals);
 
@@ -45,8 +52,13 @@ TerminationSignals::~TerminationSignals() {
     for (std::size_t i = 0; i < kSignals.size(); ++i)
         ::sigaction(kSignals[i], &previous_[i], nullptr);
     g_writeFd = previousWriteFd_;
+    g_repeatExitCode = -1;
     ::close(fds_[0]);
     ::close(fds_[1]);
+}
+
+void TerminationSignals::EndAtOnceOnRepeat(int exitCode) {
+    g_repeatExitCode = exitCode;
 }
 
 void TerminationSignals::ReadPendingSignals() {

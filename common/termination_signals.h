@@ -1,7 +1,8 @@
 #pragma once
-// SIGTERM, SIGINT and SIGHUP end a session the way the close box does. The handler only
-// writes the signal's number into a socket pair (async-signal-safe); the GUI thread reads it
-// through a QSocketNotifier and reports it as a Qt signal.
+// SIGTERM, SIGINT and SIGHUP as a Qt signal, for a program that ends its work in order (the
+// window's close sequence, the command line's stop at a safe point). The handler only
+// writes the signal's number into a socket pair (async-signal-safe); the thread that owns
+// the object reads it through a QSocketNotifier and reports it.
 
 #include <QObject>
 #include <array>
@@ -17,6 +18,11 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     // Puts back the handlers that were there before.
     ~TerminationSignals() override;
+
+    // From now on a signal that comes after an earlier one ends the process at once, from the
+    // handler, with `exitCode`: the second Ctrl-C must work even while the event loop is busy
+    // or stuck in a write. Off unless asked for.
+    void EndAtOnceOnRepeat(int exitCode);
 
 signals:
     void TerminationRequested(int signalNumber);
