@@ -76,6 +76,16 @@ void JsonOutput::Identity(const QString& port, const DeviceIdentity& id) {
     Write(object);
 }
 
+void JsonOutput::ConfigFile(const QString& port, const QString& path, const QString& typeText,
+                            const QString& sizeText) {
+    QJsonObject object = Typed("result", port);
+    object.insert(QStringLiteral("kind"), QStringLiteral("file"));
+    object.insert(QStringLiteral("path"), path);
+    object.insert(QStringLiteral("fileType"), typeText);
+    object.insert(QStringLiteral("size"), sizeText);
+    Write(object);
+}
+
 void JsonOutput::Value(const QString& port, const TResultValue& value) {
     QJsonObject object = Typed("result", port);
     object.insert(QStringLiteral("kind"), QStringLiteral("value"));

@@ -21,6 +21,8 @@ public:
     void Event(const EventRecord& event) override;
     void Progress(const QString& port, qint64 done, qint64 total) override;
     void Identity(const QString& port, const DeviceIdentity& identity) override;
+    void ConfigFile(const QString& port, const QString& path, const QString& typeText,
+                    const QString& sizeText) override;
     void Value(const QString& port, const TResultValue& value) override;
     void IrqEvent(const QString& port, int eventNumber, const QString& payload) override;
     void Summary(const std::vector<SummaryRow>& rows) override;

@@ -34,6 +34,9 @@ public:
     // The results: an identification, one value read (labelled as in the result file), one
     // interrupt event with its function-25 payload as hex text.
     virtual void Identity(const QString& port, const DeviceIdentity& identity) = 0;
+    // The configuration file of a load as the window classifies it: its type and size texts.
+    virtual void ConfigFile(const QString& port, const QString& path, const QString& typeText,
+                            const QString& sizeText) = 0;
     virtual void Value(const QString& port, const TResultValue& value) = 0;
     virtual void IrqEvent(const QString& port, int eventNumber, const QString& payload) = 0;
     // Once, at the end of the run.

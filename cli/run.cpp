@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "cli/driver.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/options.h"
@@ -63,10 +64,7 @@ int RunCli(const QStringList& arguments, const Streams& streams) {
         for (const QString& name : ListSerialPortNames()) output.output->PortName(name);
         return kExitOk;
     }
-    // The boards' commands run on the session core, which this build does not have yet.
-    WriteText(streams.err, QStringLiteral("torvel-cli: %1 is not available in this build\n")
-                               .arg(CommandName(options.command)));
-    return kExitLocalFailure;
+    return RunBoards(options, *output.output, streams.err);
 }
 
 }  // namespace torvel::cli

@@ -68,6 +68,14 @@ void TextOutput::Identity(const QString& port, const DeviceIdentity& id) {
            QStringLiteral("Состояние: ") + ConfigurationStatusText(id.ConfigurationLoaded)});
 }
 
+void TextOutput::ConfigFile(const QString& port, const QString& path, const QString& typeText,
+                            const QString& sizeText) {
+    // The captions of the file group of the window's first tab.
+    Write(out_, port,
+          {QStringLiteral("Файл: ") + path, QStringLiteral("Тип: ") + typeText,
+           QStringLiteral("Размер: ") + sizeText});
+}
+
 void TextOutput::Value(const QString& port, const TResultValue& value) {
     // As the result file writes it, one value a line with its address or step.
     TResultLayout layout({style_.decimal, true, 1});

@@ -108,14 +108,27 @@ TRefusal TTesterRun::StartRead(std::int64_t address) {
 }
 
 TRefusal TTesterRun::StartWrite(std::int64_t address, std::int64_t value) {
+    return StartWriteOf(address, value, std::nullopt);
+}
+
+TRefusal TTesterRun::StartWrite(std::int64_t address, std::int64_t value,
+                                const TInputValues& values) {
+    return StartWriteOf(address, value, values);
+}
+
+TRefusal TTesterRun::StartWriteOf(std::int64_t address, std::int64_t value,
+                                  const std::optional<TInputValues>& given) {
     const TSettings& settings = session_.Settings();
     PrepareStart();
-    if (settings.WriteFromFile && settings.InputFileName.isEmpty()) {
+    const bool fromValues = settings.WriteFromFile || given.has_value();
+    if (!given && settings.WriteFromFile && settings.InputFileName.isEmpty()) {
         RefuseStart(QStringLiteral("Не указано имя файла для чтения данных"), kOperatorTag);
         return TRefusal::rfNoFileName;
     }
     TInputValues inputs;
-    if (settings.WriteFromFile) {
+    if (given) {
+        inputs = *given;
+    } else if (settings.WriteFromFile) {
         // Read again at every start: the file may have been edited since.
         std::optional<TInputValues> loaded = LoadInputFile(settings.InputFileName);
         if (!loaded) {
@@ -136,7 +149,7 @@ TRefusal TTesterRun::StartWrite(std::int64_t address, std::int64_t value) {
           static_cast<quint16>(address));
     const TWriteStart start =
         write_.Start({static_cast<TAddrType>(settings.AddrType), address, settings.AutoRepeat,
-                      settings.Stepcount, static_cast<std::uint8_t>(value), settings.WriteFromFile,
+                      settings.Stepcount, static_cast<std::uint8_t>(value), fromValues,
                       std::move(inputs), settings.InputFileName, BoardRanges()});
     for (const TTesterEvent& event : start.Events) session_.Report(event.Text, event.Tag);
     switch (start.Refusal) {

@@ -10,6 +10,7 @@
 
 #include "protocol/exchange.h"
 #include "session/board_session.h"
+#include "tester/input_file.h"
 #include "tester/irq_operation.h"
 #include "tester/read_operation.h"
 #include "tester/result_file.h"
@@ -32,6 +33,8 @@ public:
     // `value` is the full value of the value field, checked to fit a byte unless the values
     // come from the input file.
     TRefusal StartWrite(std::int64_t address, std::int64_t value);
+    // The same with values given as an input file gives them, written in turn.
+    TRefusal StartWrite(std::int64_t address, std::int64_t value, const TInputValues& values);
     // `firstRegister` is the full value of the first-register field.
     TRefusal StartIrq(std::int64_t firstRegister);
 
@@ -70,6 +73,8 @@ private:
     TRefusal RefuseAddress();
     void Begin(TTesterOperation operation, const QString& what, quint16 address);
     bool SendFirst(const TTesterRequest& request, TPacer pacer);
+    TRefusal StartWriteOf(std::int64_t address, std::int64_t value,
+                          const std::optional<TInputValues>& given);
     void Reply(const DecodedReply& reply);
     void ReadReply(const DecodedReply& reply);
     void WriteReply(const DecodedReply& reply);
