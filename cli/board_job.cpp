@@ -82,7 +82,6 @@ BoardJob::BoardJob(const CliOptions& options, const QString& port, Output& outpu
 }
 
 void BoardJob::Start() {
-    clock_.start();
     if (options_.command == Command::Load) {
         ChooseProjectFile(session_, settings_, options_.load.file);
         output_.ConfigFile(port_, options_.load.file, settings_.ProjectTypeText,
@@ -99,6 +98,8 @@ void BoardJob::Start() {
 
 void BoardJob::Identify(Step step) {
     step_ = step;
+    // The board's time runs from its first request.
+    if (!clock_.isValid()) clock_.start();
     const TRefusal refusal = session_.Identification().Start();
     if (refusal != TRefusal::rfNone) Refused(refusal);
 }
