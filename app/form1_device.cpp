@@ -12,6 +12,7 @@
 #include "protocol/requests.h"
 #include "transport/com_error.h"
 #include "transport/com_port.h"
+#include "transport/port_access.h"
 #include "ui_form1.h"
 
 void TForm1::ConnectLoadButtons() {
@@ -26,6 +27,8 @@ bool TForm1::OpenPortForCommand() {
         return true;
     } catch (const torvel::EComPort& error) {
         ReportLinkError(error.Message());
+        const QString hint = torvel::PortAccessHint(ComPort1->Port(), error);
+        if (!hint.isEmpty()) LogEvent(hint, QStringLiteral("РЕКОМЕНДАЦИЯ"));
         EnableLoadControls(true);
         return false;
     }
