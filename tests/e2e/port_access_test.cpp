@@ -41,6 +41,10 @@ struct NodeCase {
     const char* hint;  // %1 stands for the node's path
 };
 
+void PrintTo(const NodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class UnopenablePort : public BoardWindowTest, public ::testing::WithParamInterface<NodeCase> {};
 
 TEST_P(UnopenablePort, LinkErrorIsFollowedByTheHintForTheNodesRights) {

@@ -23,6 +23,10 @@ struct HintCase {
     const char* hint;
 };
 
+void PrintTo(const HintCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class AccessHintText : public ::testing::TestWithParam<HintCase> {};
 
 TEST_P(AccessHintText, AdvisesWhatCanHelpForThisNode) {
@@ -52,6 +56,10 @@ struct ErrorCase {
     int systemError;
     bool hinted;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AccessHintErrors : public ::testing::TestWithParam<ErrorCase> {};
 
