@@ -3,9 +3,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Torvel developers")
 set(CPACK_PACKAGE_CONTACT "${TORVEL_MAINTAINER}")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "identify, load and test a device board with an FPGA")
 # CPack puts the summary above this and indents it as the control file wants.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
@@ -27,7 +25,6 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The paths written into the menu entry and the launcher are the install prefix's, so the
 # package must install under that same prefix (scripts/package configures /usr).
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
-set(CPACK_SET_DESTDIR OFF)
 # Only what the install rules above name; nothing of a parent project.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/")
 include(CPack)

@@ -15,22 +15,28 @@ namespace torvel {
 
 namespace {
 
+// getpwuid_r and getgrgid_r want room for the whole entry; a group with many members may
+// need more than a first guess.
+template <typename Entry, typename Id, typename Lookup, typename Name>
+QString EntryName(Id id, Lookup lookup, Name name) {
+    for (size_t size = 4096; size <= (1u << 20); size *= 4) {
+        std::vector<char> buffer(size);
+        Entry entry{};
+        Entry* found = nullptr;
+        const int error = lookup(id, &entry, buffer.data(), buffer.size(), &found);
+        if (error == ERANGE) continue;
+        if (error == 0 && found) return QString::fromLocal8Bit(name(*found));
+        break;
+    }
+    return QString::number(id);
+}
+
 QString UserName(uid_t uid) {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        return QString::fromLocal8Bit(found->pw_name);
-    return QString::number(uid);
+    return EntryName<passwd>(uid, ::getpwuid_r, [](const passwd& p) { return p.pw_name; });
 }
 
 QString GroupName(gid_t gid) {
-    std::vector<char> buffer(16384);
-    group entry{};
-    group* found = nullptr;
-    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        return QString::fromLocal8Bit(found->gr_name);
-    return QString::number(gid);
+    return EntryName<group>(gid, ::getgrgid_r, [](const group& g) { return g.gr_name; });
 }
 
 bool ProcessHoldsGroup(gid_t gid) {
