@@ -8,6 +8,9 @@ endif()
 function(torvel_target_options target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast -Wnon-virtual-dtor)
+  # Every symbol bound at start, so the relocation table can be read-only for the whole run;
+  # only a program's link takes it.
+  target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
   if(TORVEL_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -7,6 +7,7 @@
 #include "session/tester_run.h"
 #include "transport/com_error.h"
 #include "transport/com_port.h"
+#include "transport/port_access.h"
 
 namespace torvel {
 
@@ -69,6 +70,9 @@ bool TBoardSession::OpenPort() {
     const std::optional<EComPort> error = line_->Open();
     if (!error) return true;
     ReportLinkError(error->Message());
+    // A port the user lacks the rights to: who may open it, and how to become one of them.
+    const QString hint = PortAccessHint(line_->Port().Port(), *error);
+    if (!hint.isEmpty()) Report(hint, QStringLiteral("РЕКОМЕНДАЦИЯ"));
     view_.LoadControls(true);
     return false;
 }

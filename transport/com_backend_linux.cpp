@@ -21,6 +21,7 @@
 
 #include "transport/com_backend.h"
 #include "transport/com_backend_linux.h"
+#include "transport/port_access.h"
 
 // The kernel's termios with free input and output speeds. <asm/termbits.h> would clash with
 // <termios.h>, so the layout is declared here; TCGETS2/TCSETS2 refer to it by this name.
@@ -83,8 +84,7 @@ int Ioctl(int fd, unsigned long request, void* argument) {
 }
 
 QByteArray DevicePath(const QString& port) {
-    const QString path = port.contains(u'/') ? port : QStringLiteral("/dev/") + port;
-    return QFile::encodeName(path);
+    return QFile::encodeName(PortDevicePath(port));
 }
 
 void MakeRaw(termios2& t) {
