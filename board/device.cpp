@@ -14,7 +14,9 @@ unsigned Word(const QByteArray& data, qsizetype offset) {
            static_cast<std::uint8_t>(data.at(offset + 1));
 }
 
-QString HexBytes(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex().toUpper()); }
+QString HexBytes(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
 
 BoardDevice::BoardDevice(const BoardOptions& options)
     : identity_(options.identity),
@@ -30,15 +32,24 @@ BoardDevice::BoardDevice(const BoardOptions& options)
 
 DeviceReply BoardDevice::Serve(std::uint8_t function, const QByteArray& data) {
     switch (function) {
-        case fnReportSlaveId: return Identify(data);
-        case fnReadCoils: return ReadCoils(data);
-        case fnReadRegisters: return ReadRegisters(data);
-        case fnWriteCoil: return WriteCoil(data);
-        case fnWriteRegister: return WriteRegister(data);
-        case fnReadFileRecord: return ReadFileRecords(data);
-        case fnWriteFileRecord: return WriteFileRecords(data);
-        case fnInterrupt: return ArmInterrupt(data);
-        default: return DeviceReply::Exception(function, exIllegalFunction);
+        case fnReportSlaveId:
+            return Identify(data);
+        case fnReadCoils:
+            return ReadCoils(data);
+        case fnReadRegisters:
+            return ReadRegisters(data);
+        case fnWriteCoil:
+            return WriteCoil(data);
+        case fnWriteRegister:
+            return WriteRegister(data);
+        case fnReadFileRecord:
+            return ReadFileRecords(data);
+        case fnWriteFileRecord:
+            return WriteFileRecords(data);
+        case fnInterrupt:
+            return ArmInterrupt(data);
+        default:
+            return DeviceReply::Exception(function, exIllegalFunction);
     }
 }
 
@@ -46,8 +57,8 @@ DeviceReply BoardDevice::Identify(const QByteArray& data) const {
     if (!data.isEmpty()) return DeviceReply::Exception(fnReportSlaveId, exIllegalValue);
     if (identity_.emptyPayload) return {fnReportSlaveId, QStringLiteral("00")};
     const Identity& id = identity_;
-    const QString flag = id.configFlag.value_or(fpgaConfigured_ ? QStringLiteral("FF")
-                                                                : QStringLiteral("00"));
+    const QString flag =
+        id.configFlag.value_or(fpgaConfigured_ ? QStringLiteral("FF") : QStringLiteral("00"));
     // The address map gives each end before its start.
     const QString payload = Hex(id.boardCode, 2) + flag + id.version + Hex(id.fpgaCode, 2) +
                             Hex(id.coilEnd, 2) + Hex(id.coilStart, 2) + Hex(id.holdEnd, 2) +
@@ -90,7 +101,8 @@ DeviceReply BoardDevice::ReadRegisters(const QByteArray& data) const {
 DeviceReply BoardDevice::WriteCoil(const QByteArray& data) {
     if (data.size() != 4) return DeviceReply::Exception(fnWriteCoil, exIllegalValue);
     const unsigned address = Word(data, 0), value = Word(data, 2);
-    const bool accepted = identity_.looseCoils ? (value & 0xFF) == 0 : value == 0xFF00 || value == 0;
+    const bool accepted =
+        identity_.looseCoils ? (value & 0xFF) == 0 : value == 0xFF00 || value == 0;
     if (!accepted) return DeviceReply::Exception(fnWriteCoil, exIllegalValue);
     if (!CoilsInRange(address, 1)) return DeviceReply::Exception(fnWriteCoil, exIllegalAddress);
     coils_[address] = value != 0;

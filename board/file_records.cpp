@@ -19,7 +19,9 @@ constexpr qsizetype kSubRequestHead = 7;  // reference type, file, record, lengt
 }  // namespace
 
 DeviceReply BoardDevice::ReadFileRecords(const QByteArray& data) const {
-    const auto fail = [](std::uint8_t code) { return DeviceReply::Exception(fnReadFileRecord, code); };
+    const auto fail = [](std::uint8_t code) {
+        return DeviceReply::Exception(fnReadFileRecord, code);
+    };
     if (data.isEmpty()) return fail(exIllegalValue);
     const qsizetype byteCount = static_cast<std::uint8_t>(data.at(0));
     if (byteCount != data.size() - 1 || byteCount < kSubRequestHead || byteCount % kSubRequestHead)
@@ -43,7 +45,9 @@ DeviceReply BoardDevice::ReadFileRecords(const QByteArray& data) const {
 }
 
 DeviceReply BoardDevice::WriteFileRecords(const QByteArray& data) {
-    const auto fail = [](std::uint8_t code) { return DeviceReply::Exception(fnWriteFileRecord, code); };
+    const auto fail = [](std::uint8_t code) {
+        return DeviceReply::Exception(fnWriteFileRecord, code);
+    };
     if (data.isEmpty()) return fail(exIllegalValue);
     if (static_cast<std::uint8_t>(data.at(0)) != data.size() - 1) return fail(exIllegalValue);
 
@@ -72,7 +76,8 @@ DeviceReply BoardDevice::WriteFileRecords(const QByteArray& data) {
 
 std::uint8_t BoardDevice::CheckRecordWrite(const RecordWrite& write, qsizetype imageGrowth) const {
     if (write.file == kPageFile) {
-        const auto end = static_cast<std::size_t>(write.record) + static_cast<std::size_t>(write.bytes.size());
+        const auto end =
+            static_cast<std::size_t>(write.record) + static_cast<std::size_t>(write.bytes.size());
         return end <= memory_.size() ? 0 : exIllegalAddress;
     }
     if (write.file != kImageFile || write.record > kImageEnd) return exIllegalAddress;
@@ -83,7 +88,8 @@ std::uint8_t BoardDevice::CheckRecordWrite(const RecordWrite& write, qsizetype i
 std::uint8_t BoardDevice::ApplyRecordWrite(const RecordWrite& write) {
     if (write.file == kPageFile) {
         for (qsizetype i = 0; i < write.bytes.size(); ++i)
-            memory_[write.record + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(write.bytes.at(i));
+            memory_[write.record + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(write.bytes.at(i));
         return 0;
     }
     switch (write.record) {

@@ -56,8 +56,8 @@ DeviceReply BoardDevice::NextInterruptEvent() {
         values += Hex(registers_[irq_.firstRegister + i] & 0xFF, 2);
     const unsigned flag = irqFlag_.value_or(count ? 1 : 0);
     const unsigned claimed = irqClaim_.value_or(static_cast<std::uint8_t>(count));
-    return {fnInterrupt, Hex(3 + count, 2) + Hex(flag, 2) + Hex(irq_.line, 2) + Hex(claimed, 2) +
-                             values};
+    return {fnInterrupt,
+            Hex(3 + count, 2) + Hex(flag, 2) + Hex(irq_.line, 2) + Hex(claimed, 2) + values};
 }
 
 }  // namespace torvel::board

@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const torvel::board::ParsedOptions parsed = torvel::board::ParseBoardOptions(arguments);
     if (!parsed.error.isEmpty()) {
-        std::fprintf(stderr, "torvel-board: %s\nTry --help.\n", parsed.error.toLocal8Bit().constData());
+        std::fprintf(stderr, "torvel-board: %s\nTry --help.\n",
+                     parsed.error.toLocal8Bit().constData());
         return 2;
     }
     if (parsed.options.help) {

@@ -15,7 +15,7 @@ namespace torvel::board {
 // What function 17 reports, field by field.
 struct Identity {
     std::uint8_t boardCode = 0x11;
-    std::optional<QString> configFlag;  // sent verbatim when set; else "00", "FF" once loaded
+    std::optional<QString> configFlag;       // sent verbatim when set; else "00", "FF" once loaded
     QString version = QStringLiteral("12");  // major and minor digit, one character each
     std::uint8_t fpgaCode = 0x04;
     std::uint8_t coilStart = 0x00;
@@ -31,17 +31,17 @@ struct Identity {
 
 // Misbehaviour on cue. A count of 0 switches a fault off.
 struct Faults {
-    int dropEvery = 0;     // no reply to every Nth request addressed to the board
-    int badLrcEvery = 0;   // a wrong LRC on every Nth reply
+    int dropEvery = 0;           // no reply to every Nth request addressed to the board
+    int badLrcEvery = 0;         // a wrong LRC on every Nth reply
     int exceptionEvery = 0;      // every Nth request is refused as a device failure (code 4)
     int wrongFunctionEvery = 0;  // every Nth reply carries the function code plus one
     int shortReplyEvery = 0;     // every Nth reply is only ":" + shortReply + CR LF
     QByteArray shortReply = QByteArray("0");
-    int noiseEvery = 0;    // noise bytes before the ":" of every Nth reply
+    int noiseEvery = 0;  // noise bytes before the ":" of every Nth reply
     QByteArray noise = QByteArray("\xFF\x00#?~\x7F\r\n", 8);
-    int chunkSize = 0;     // replies written in pieces of this many bytes
+    int chunkSize = 0;  // replies written in pieces of this many bytes
     std::chrono::milliseconds chunkGap{2};
-    int hangUpAfter = 0;   // close the line after this many requests
+    int hangUpAfter = 0;  // close the line after this many requests
     // Interrupt events: the record flag, and the register count they claim whatever values
     // they carry (past those values, or above 8); nothing set: the true flag and count.
     std::optional<std::uint8_t> irqFlag;

@@ -20,7 +20,8 @@ namespace torvel::board {
 namespace {
 
 QString ErrnoText(const char* what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 }  // namespace
@@ -100,7 +101,7 @@ bool PublishedLink::Publish(const QString& link, const QString& target, QString&
         return false;
     }
     // Only a link is replaced: a file or folder of that name is someone else's.
-    struct stat own{};
+    struct stat own {};
     const QByteArray linkPath = QFile::encodeName(link);
     if (lstat(linkPath.constData(), &own) == 0 && !S_ISLNK(own.st_mode)) {
         error = QStringLiteral("%1 exists and is not a link; not replacing it").arg(link);

@@ -22,7 +22,8 @@ FrameFault DecodeRequest(const QByteArray& line, RequestFrame& frame) {
 
     const QByteArray bytes = QByteArray::fromHex(body);
     const QString checked = QString::fromLatin1(body.left(body.size() - 2));
-    if (ComputeLrc(checked) != static_cast<std::uint8_t>(bytes.back())) return FrameFault::ffWrongLrc;
+    if (ComputeLrc(checked) != static_cast<std::uint8_t>(bytes.back()))
+        return FrameFault::ffWrongLrc;
     frame.address = static_cast<std::uint8_t>(bytes.at(0));
     frame.function = static_cast<std::uint8_t>(bytes.at(1));
     frame.data = bytes.mid(2, bytes.size() - 3);
@@ -31,11 +32,16 @@ FrameFault DecodeRequest(const QByteArray& line, RequestFrame& frame) {
 
 QString FrameFaultText(FrameFault fault) {
     switch (fault) {
-        case FrameFault::ffNone: return QString();
-        case FrameFault::ffNoLineEnd: return QStringLiteral("no CR LF");
-        case FrameFault::ffNotHex: return QStringLiteral("not hex");
-        case FrameFault::ffTooShort: return QStringLiteral("too short");
-        case FrameFault::ffWrongLrc: return QStringLiteral("wrong LRC");
+        case FrameFault::ffNone:
+            return QString();
+        case FrameFault::ffNoLineEnd:
+            return QStringLiteral("no CR LF");
+        case FrameFault::ffNotHex:
+            return QStringLiteral("not hex");
+        case FrameFault::ffTooShort:
+            return QStringLiteral("too short");
+        case FrameFault::ffWrongLrc:
+            return QStringLiteral("wrong LRC");
     }
     return QString();
 }
@@ -45,7 +51,8 @@ QByteArray ReplyLine(std::uint8_t address, std::uint8_t function, const QString&
     QByteArray line = RequestLine(address, function, data).toLatin1();
     if (lrcError) {
         const qsizetype at = line.size() - 4;
-        const auto lrc = static_cast<std::uint8_t>(QByteArray::fromHex(line.mid(at, 2)).at(0) + lrcError);
+        const auto lrc =
+            static_cast<std::uint8_t>(QByteArray::fromHex(line.mid(at, 2)).at(0) + lrcError);
         line.replace(at, 2, Hex(lrc, 2).toLatin1());
     }
     return line;

@@ -19,7 +19,8 @@ QString RequestLog::Escape(const QByteArray& bytes) {
         if (u >= 0x20 && u < 0x7F && u != '\\')
             text += QLatin1Char(c);
         else
-            text += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+            text +=
+                QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
     }
     return text;
 }

@@ -38,7 +38,8 @@ timespec TimeUntil(Clock::time_point due, Clock::time_point now) {
     const auto wait = std::max(due - now, Clock::duration::zero());
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
     return {static_cast<time_t>(seconds.count()),
-            static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
+            static_cast<long>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(wait - seconds).count())};
 }
 
 constexpr auto kFinalByteSpin = std::chrono::microseconds(80);
@@ -150,9 +151,9 @@ bool ServeLoop::Flush() {
 // Events whose last byte the line has taken since the last call.
 void ServeLoop::NoteEventTimes() {
     if (!eventTimes_ || eventsNoted_ == session_.eventsOut()) return;
-    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                         Clock::now().time_since_epoch())
-                         .count();
+    const auto now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+            .count();
     for (; eventsNoted_ < session_.eventsOut(); ++eventsNoted_)
         eventTimes_->write(QByteArray::number(static_cast<qint64>(now)) + '\n');
     eventTimes_->flush();
@@ -186,8 +187,8 @@ int RunBoard(const BoardOptions& options) {
     QFile eventTimes(options.eventTimesPath);
     if (!options.eventTimesPath.isEmpty() &&
         !eventTimes.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        error = QStringLiteral("cannot open %1: %2").arg(options.eventTimesPath,
-                                                          eventTimes.errorString());
+        error = QStringLiteral("cannot open %1: %2")
+                    .arg(options.eventTimesPath, eventTimes.errorString());
     }
     if (!error.isEmpty() || !ChooseLinkPath(options.linkPath, linkPath, error) ||
         !log.Open(options.logPath, error) || !line.Open(error) ||

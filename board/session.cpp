@@ -18,7 +18,9 @@ LinePacing PacingOf(const BoardOptions& options) {
     return pacing;
 }
 
-bool EveryNth(int count, int n) { return n > 0 && count % n == 0; }
+bool EveryNth(int count, int n) {
+    return n > 0 && count % n == 0;
+}
 
 }  // namespace
 
@@ -68,9 +70,8 @@ void BoardSession::HandleLine(const ReceivedLine& line, Clock::time_point now) {
     SendReply(reply, earliest + options_.replyDelay);
 
     if (frame.function == fnInterrupt && !reply.isException())
-        nextInterrupt_ = device_.pendingInterrupts() > 0
-                             ? std::optional(now + options_.irqInterval)
-                             : std::nullopt;
+        nextInterrupt_ = device_.pendingInterrupts() > 0 ? std::optional(now + options_.irqInterval)
+                                                         : std::nullopt;
 }
 
 DeviceReply BoardSession::Answer(const RequestFrame& frame, qsizetype lineLength) {

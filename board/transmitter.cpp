@@ -31,9 +31,9 @@ QByteArray Transmitter::Take(Clock::time_point now) {
     if (queue_.empty()) return {};
     Pending& line = queue_.front();
     qsizetype end = line.sent;
-    const qsizetype pieceEnd =
-        pacing_.chunkSize > 0 ? (line.sent / pacing_.chunkSize + 1) * pacing_.chunkSize
-                              : line.bytes.size();
+    const qsizetype pieceEnd = pacing_.chunkSize > 0
+                                   ? (line.sent / pacing_.chunkSize + 1) * pacing_.chunkSize
+                                   : line.bytes.size();
     const qsizetype limit = std::min(pieceEnd, line.bytes.size());
     while (end < limit && DueOf(line, end) <= now) ++end;
     QByteArray bytes = line.bytes.mid(line.sent, end - line.sent);

@@ -18,8 +18,7 @@ QString TimeFormatWithoutZone(const QLocale& locale) {
 }  // namespace
 
 QString DateTimeText(const QDateTime& moment, const QLocale& locale) {
-    if (IsPosixLocale(locale))
-        return moment.toString(QStringLiteral("dd.MM.yyyy H:mm:ss"));
+    if (IsPosixLocale(locale)) return moment.toString(QStringLiteral("dd.MM.yyyy H:mm:ss"));
     return locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
            locale.toString(moment.time(), TimeFormatWithoutZone(locale));
 }

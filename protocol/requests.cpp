@@ -4,11 +4,17 @@
 
 namespace torvel {
 
-QString IdentifyData() { return QString(); }
+QString IdentifyData() {
+    return QString();
+}
 
-QString ReadCoilData(unsigned address) { return Hex(address, 4) + QStringLiteral("0001"); }
+QString ReadCoilData(unsigned address) {
+    return Hex(address, 4) + QStringLiteral("0001");
+}
 
-QString ReadRegisterData(unsigned address) { return Hex(address, 4) + QStringLiteral("0001"); }
+QString ReadRegisterData(unsigned address) {
+    return Hex(address, 4) + QStringLiteral("0001");
+}
 
 QString WriteCoilData(unsigned address, unsigned value) {
     return Hex(address, 4) + Hex(value, 2) + QStringLiteral("00");
@@ -30,10 +36,13 @@ QString WriteRecordsData(unsigned file, unsigned record, const QString& bytesHex
 
 QString ArmInterruptData(unsigned line, unsigned count, bool returnRegisters,
                          unsigned firstRegister, unsigned registerCount) {
-    return Hex(line, 2) + Hex(count, 4) + (returnRegisters ? QStringLiteral("FF") : QStringLiteral("00")) +
-           Hex(firstRegister, 2) + Hex(registerCount, 2);
+    return Hex(line, 2) + Hex(count, 4) +
+           (returnRegisters ? QStringLiteral("FF") : QStringLiteral("00")) + Hex(firstRegister, 2) +
+           Hex(registerCount, 2);
 }
 
-QString DisarmInterruptData(unsigned line) { return Hex(line, 2) + QStringLiteral("0000"); }
+QString DisarmInterruptData(unsigned line) {
+    return Hex(line, 2) + QStringLiteral("0000");
+}
 
 }  // namespace torvel

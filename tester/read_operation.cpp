@@ -25,8 +25,7 @@ std::optional<TTesterRequest> TTesterRead::Start(const TReadSettings& settings) 
             }
             if (!PlanPages(settings.Address, settings.Stepcount, settings.Board.PageChunkSize))
                 return std::nullopt;
-            last_ = {fnReadFileRecord,
-                     ReadRecordsData(kPageFile, address, CurrentChunk().Length)};
+            last_ = {fnReadFileRecord, ReadRecordsData(kPageFile, address, CurrentChunk().Length)};
             break;
     }
     return last_;

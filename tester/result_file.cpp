@@ -13,8 +13,7 @@ TResultFile::~TResultFile() {
 bool TResultFile::Open(const QString& path, bool append) {
     Close();
     failed_ = false;
-    if (!OpenRegularFileForWriting(file_, path, append))
-        return false;
+    if (!OpenRegularFileForWriting(file_, path, append)) return false;
     if (append && !Write(QString::fromUtf16(kResultLineEnd))) {
         file_.close();
         return false;

@@ -1,13 +1,5 @@
 // The Linux serial backend: every termios and ioctl call of the port lives here.
 
-#include <QFile>
-#include <QString>
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -18,6 +10,14 @@
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#include <QFile>
+#include <QString>
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
 
 #include "transport/com_backend.h"
 #include "transport/com_backend_linux.h"
@@ -55,8 +55,8 @@ constexpr int kUnix98PtySlaveMajorLast = 143;
 constexpr auto kSamplePeriod = std::chrono::milliseconds(100);
 // How soon after a write the drained output queue is noticed.
 constexpr auto kTxEmptyPeriod = std::chrono::milliseconds(10);
-constexpr TComEvents kSampledEvents = TComEvents(evCTS) | evDSR | evRLSD | evRing | evBreak |
-                                      evError;
+constexpr TComEvents kSampledEvents =
+    TComEvents(evCTS) | evDSR | evRLSD | evRing | evBreak | evError;
 
 struct SpeedCode {
     int rate;
@@ -88,9 +88,8 @@ QByteArray DevicePath(const QString& port) {
 }
 
 void MakeRaw(termios2& t) {
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                        ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR | IUCLC |
-                                        IMAXBEL);
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY | INPCK | IGNPAR | IUCLC | IMAXBEL);
     t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag |= CREAD | CLOCAL;
@@ -121,15 +120,23 @@ void SetLine(termios2& t, const TComDeviceControl& c) {
                                         CBAUD | (CBAUD << IBSHIFT));
     t.c_cflag |= kSizes[c.byteSize - 5];
     switch (c.parity) {
-        case 1: t.c_cflag |= PARENB | PARODD; break;
-        case 2: t.c_cflag |= PARENB; break;
-        case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-        case 4: t.c_cflag |= PARENB | CMSPAR; break;
-        default: break;
+        case 1:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case 2:
+            t.c_cflag |= PARENB;
+            break;
+        case 3:
+            t.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case 4:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
     }
     if (c.stopBits != 0) t.c_cflag |= CSTOPB;
-    if ((c.flags & dcb::fOutxCtsFlow) ||
-        (c.flags & dcb::fRtsControlMask) == dcb::fRtsHandshake) {
+    if ((c.flags & dcb::fOutxCtsFlow) || (c.flags & dcb::fRtsControlMask) == dcb::fRtsHandshake) {
         t.c_cflag |= CRTSCTS;
     }
     if (c.flags & dcb::fParity) t.c_iflag |= INPCK;
@@ -276,7 +283,7 @@ int LinuxBackend::Open(const QString& port) {
 void LinuxBackend::AskLowLatency() {
     // Fewer milliseconds between a byte's arrival and its wake-up; drivers without the
     // option simply keep their default.
-    serial_struct serial {};
+    serial_struct serial{};
     if (Ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
     if (serial.flags & ASYNC_LOW_LATENCY) return;
     serial.flags |= ASYNC_LOW_LATENCY;
@@ -537,7 +544,7 @@ bool UartExists(const QString& devicePath) {
     const QByteArray path = QFile::encodeName(devicePath);
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    serial_struct serial {};
+    serial_struct serial{};
     const bool exists = Ioctl(fd, TIOCGSERIAL, &serial) == 0 && serial.type != PORT_UNKNOWN;
     ::close(fd);
     return exists;

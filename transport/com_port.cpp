@@ -18,8 +18,7 @@ namespace {
 
 }  // namespace
 
-TCustomComPort::TCustomComPort(QObject* parent)
-    : TCustomComPort(CreatePlatformBackend(), parent) {}
+TCustomComPort::TCustomComPort(QObject* parent) : TCustomComPort(CreatePlatformBackend(), parent) {}
 
 TCustomComPort::TCustomComPort(std::unique_ptr<TComBackend> backend, QObject* parent)
     : QObject(parent), backend_(std::move(backend)) {}
@@ -209,9 +208,8 @@ void TCustomComPort::ClosePort() {
 }
 
 void TCustomComPort::StartEventThread() {
-    handOver_ = std::make_shared<TComHandOver>([this] {
-        QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection);
-    });
+    handOver_ = std::make_shared<TComHandOver>(
+        [this] { QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection); });
     thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_);
 }
 
@@ -296,8 +294,7 @@ int TCustomComPort::ReadBytes(char* buffer, int count) {
 TComErrors TCustomComPort::ReadLineErrors() {
     TComErrors errors;
     if (!Connected()) Raise(TComPortError::ClearErrorFailed, EBADF);
-    if (int error = backend_->TakeLineErrors(errors))
-        Raise(TComPortError::ClearErrorFailed, error);
+    if (int error = backend_->TakeLineErrors(errors)) Raise(TComPortError::ClearErrorFailed, error);
     if (!parity_.Check()) errors &= ~TComErrors(ceRxParity);
     return errors;
 }
@@ -305,8 +302,7 @@ TComErrors TCustomComPort::ReadLineErrors() {
 TComSignals TCustomComPort::ReadModemSignals() {
     TComSignals lines;
     if (!Connected()) Raise(TComPortError::ModemStatusFailed, EBADF);
-    if (int error = backend_->ModemSignals(lines))
-        Raise(TComPortError::ModemStatusFailed, error);
+    if (int error = backend_->ModemSignals(lines)) Raise(TComPortError::ModemStatusFailed, error);
     return lines;
 }
 

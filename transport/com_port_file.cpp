@@ -41,8 +41,7 @@ void TCustomComPort::SavePortSettings(const QString& fileName) const {
         SavePortSettings(file);
         if (file.Save(fileName, &reason)) return;
     }
-    qWarning("Saving the port settings to %s failed: %s", qPrintable(fileName),
-             qPrintable(reason));
+    qWarning("Saving the port settings to %s failed: %s", qPrintable(fileName), qPrintable(reason));
     throw EComPort(TComPortError::StoreFailed);
 }
 
@@ -81,9 +80,9 @@ void TCustomComPort::LoadPortSettings(const IniFile& file) {
         SetPort(read(kPortKey, port_));
         SetBaudRate(TextToBaudRate(read(kBaudRateKey, BaudRateToText(baudRate_))));
         if (baudRate_ == brCustom) {
-            SetCustomBaudRate(ToIntegerOr(
-                read(kCustomBaudRateKey, QString::number(kDefaultCustomBaudRate)),
-                kDefaultCustomBaudRate));
+            SetCustomBaudRate(
+                ToIntegerOr(read(kCustomBaudRateKey, QString::number(kDefaultCustomBaudRate)),
+                            kDefaultCustomBaudRate));
         }
         SetStopBits(TextToStopBits(read(kStopBitsKey, StopBitsToText(stopBits_))));
         SetDataBits(TextToDataBits(read(kDataBitsKey, DataBitsToText(dataBits_))));

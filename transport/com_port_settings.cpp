@@ -31,13 +31,13 @@ void TComFlowControl::SetFlowControl(TFlowControl value) {
 
 int WriteTimeoutMs(const TComTimeoutValues& timeouts, int count) {
     // -1 is the all-ones value; both parts zero means no limit at all.
-    const auto multiplier = static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-        timeouts.writeTotalMultiplier));
-    const auto constant = static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-        timeouts.writeTotalConstant));
+    const auto multiplier =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(timeouts.writeTotalMultiplier));
+    const auto constant =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(timeouts.writeTotalConstant));
     if (multiplier == 0 && constant == 0) return -1;
-    const std::uint64_t total = multiplier * static_cast<std::uint64_t>(std::max(count, 0)) +
-                                constant;
+    const std::uint64_t total =
+        multiplier * static_cast<std::uint64_t>(std::max(count, 0)) + constant;
     return static_cast<int>(std::min<std::uint64_t>(total, INT_MAX));
 }
 

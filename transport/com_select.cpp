@@ -13,13 +13,26 @@ void TComSelect::SetComProperty(TComProperty value) {
     property_ = value;
     QStringList items;
     switch (value) {
-        case cpNone: break;
-        case cpPort: items = portLister_ ? portLister_() : QStringList(); break;
-        case cpBaudRate: items = BaudRateTexts(); break;
-        case cpDataBits: items = DataBitsTexts(); break;
-        case cpStopBits: items = StopBitsTexts(); break;
-        case cpParity: items = ParityTexts(); break;
-        case cpFlowControl: items = FlowControlTexts(); break;
+        case cpNone:
+            break;
+        case cpPort:
+            items = portLister_ ? portLister_() : QStringList();
+            break;
+        case cpBaudRate:
+            items = BaudRateTexts();
+            break;
+        case cpDataBits:
+            items = DataBitsTexts();
+            break;
+        case cpStopBits:
+            items = StopBitsTexts();
+            break;
+        case cpParity:
+            items = ParityTexts();
+            break;
+        case cpFlowControl:
+            items = FlowControlTexts();
+            break;
     }
     list_.SetItems(items);
     if (items.isEmpty()) return;
@@ -47,25 +60,45 @@ void TComSelect::Forget() {
 void TComSelect::ApplyToPort() {
     if (!port_) return;
     switch (property_) {
-        case cpNone: break;
-        case cpPort: port_->SetPort(portName_); break;
-        case cpBaudRate: port_->SetBaudRate(baudRate_); break;
-        case cpDataBits: port_->SetDataBits(dataBits_); break;
-        case cpStopBits: port_->SetStopBits(stopBits_); break;
-        case cpParity: port_->Parity().SetBits(parity_); break;
-        case cpFlowControl: port_->FlowControl().SetFlowControl(flowControl_); break;
+        case cpNone:
+            break;
+        case cpPort:
+            port_->SetPort(portName_);
+            break;
+        case cpBaudRate:
+            port_->SetBaudRate(baudRate_);
+            break;
+        case cpDataBits:
+            port_->SetDataBits(dataBits_);
+            break;
+        case cpStopBits:
+            port_->SetStopBits(stopBits_);
+            break;
+        case cpParity:
+            port_->Parity().SetBits(parity_);
+            break;
+        case cpFlowControl:
+            port_->FlowControl().SetFlowControl(flowControl_);
+            break;
     }
 }
 
 QString TComSelect::PortValueText() const {
     switch (property_) {
-        case cpNone: break;
-        case cpPort: return port_->Port();
-        case cpBaudRate: return BaudRateToText(port_->BaudRate());
-        case cpDataBits: return DataBitsToText(port_->DataBits());
-        case cpStopBits: return StopBitsToText(port_->StopBits());
-        case cpParity: return ParityToText(port_->Parity().Bits());
-        case cpFlowControl: return FlowControlToText(port_->FlowControl().FlowControl());
+        case cpNone:
+            break;
+        case cpPort:
+            return port_->Port();
+        case cpBaudRate:
+            return BaudRateToText(port_->BaudRate());
+        case cpDataBits:
+            return DataBitsToText(port_->DataBits());
+        case cpStopBits:
+            return StopBitsToText(port_->StopBits());
+        case cpParity:
+            return ParityToText(port_->Parity().Bits());
+        case cpFlowControl:
+            return FlowControlToText(port_->FlowControl().FlowControl());
     }
     return QString();
 }
@@ -92,13 +125,26 @@ void TComSelect::Pick(const QString& text) {
 
 void TComSelect::Hold(const QString& text) {
     switch (property_) {
-        case cpNone: break;
-        case cpPort: portName_ = text; break;
-        case cpBaudRate: baudRate_ = TextToBaudRate(text); break;
-        case cpDataBits: dataBits_ = TextToDataBits(text); break;
-        case cpStopBits: stopBits_ = TextToStopBits(text); break;
-        case cpParity: parity_ = TextToParity(text); break;
-        case cpFlowControl: flowControl_ = TextToFlowControl(text); break;
+        case cpNone:
+            break;
+        case cpPort:
+            portName_ = text;
+            break;
+        case cpBaudRate:
+            baudRate_ = TextToBaudRate(text);
+            break;
+        case cpDataBits:
+            dataBits_ = TextToDataBits(text);
+            break;
+        case cpStopBits:
+            stopBits_ = TextToStopBits(text);
+            break;
+        case cpParity:
+            parity_ = TextToParity(text);
+            break;
+        case cpFlowControl:
+            flowControl_ = TextToFlowControl(text);
+            break;
     }
 }
 

@@ -54,11 +54,21 @@ bool SameTextIgnoringCase(const QString& a, const QString& b) {
     return true;
 }
 
-QString BaudRateToText(TBaudRate value) { return TextAt(kBaudTexts, value); }
-QString DataBitsToText(TDataBits value) { return TextAt(kDataBitsTexts, value); }
-QString StopBitsToText(TStopBits value) { return TextAt(kStopBitsTexts, value); }
-QString ParityToText(TParityBits value) { return TextAt(kParityTexts, value); }
-QString FlowControlToText(TFlowControl value) { return TextAt(kFlowTexts, value); }
+QString BaudRateToText(TBaudRate value) {
+    return TextAt(kBaudTexts, value);
+}
+QString DataBitsToText(TDataBits value) {
+    return TextAt(kDataBitsTexts, value);
+}
+QString StopBitsToText(TStopBits value) {
+    return TextAt(kStopBitsTexts, value);
+}
+QString ParityToText(TParityBits value) {
+    return TextAt(kParityTexts, value);
+}
+QString FlowControlToText(TFlowControl value) {
+    return TextAt(kFlowTexts, value);
+}
 
 TBaudRate TextToBaudRate(const QString& text) {
     return static_cast<TBaudRate>(IndexOfText(kBaudTexts, text, br9600));
@@ -76,11 +86,21 @@ TFlowControl TextToFlowControl(const QString& text) {
     return static_cast<TFlowControl>(IndexOfText(kFlowTexts, text, fcCustom));
 }
 
-QStringList BaudRateTexts() { return AllTexts(kBaudTexts); }
-QStringList DataBitsTexts() { return AllTexts(kDataBitsTexts); }
-QStringList StopBitsTexts() { return AllTexts(kStopBitsTexts); }
-QStringList ParityTexts() { return AllTexts(kParityTexts); }
-QStringList FlowControlTexts() { return AllTexts(kFlowTexts); }
+QStringList BaudRateTexts() {
+    return AllTexts(kBaudTexts);
+}
+QStringList DataBitsTexts() {
+    return AllTexts(kDataBitsTexts);
+}
+QStringList StopBitsTexts() {
+    return AllTexts(kStopBitsTexts);
+}
+QStringList ParityTexts() {
+    return AllTexts(kParityTexts);
+}
+QStringList FlowControlTexts() {
+    return AllTexts(kFlowTexts);
+}
 
 int BaudRateValue(TBaudRate value) {
     // The enumeration's own type may be unsigned; the bound is checked on a plain index.

@@ -70,7 +70,9 @@ TComThread::TComThread(TComBackend& backend, TComEvents events, TSyncMethod sync
       handOver_(std::move(handOver)),
       thread_([this] { Run(); }) {}
 
-TComThread::~TComThread() { Stop(); }
+TComThread::~TComThread() {
+    Stop();
+}
 
 void TComThread::Stop() {
     if (!thread_.joinable()) return;

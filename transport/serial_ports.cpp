@@ -40,8 +40,8 @@ void AddSerialDevices(const TSerialPortRoots& roots, QStringList& names) {
 // Links whose target exists: a board that ended leaves a dangling link behind.
 void AddLinks(const QString& folder, QStringList& names) {
     const QDir dir(folder);
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                              QDir::System);
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     for (const QString& entry : entries) {
         const QString path = dir.filePath(entry);
         const QFileInfo info(path);

@@ -2,8 +2,8 @@
 // puts the picks into the open line and saves them, and a vanished device is reported once.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <termios.h>
+#include <QPushButton>
 
 #include "support/pty_pair.h"
 #include "support/qt_printers.h"
@@ -22,7 +22,8 @@ namespace {
 class WindowPortTest : public torvel_test::WindowTest {
 protected:
     TComComboBox* List(int number) {
-        return Find<TComComboBox>(QStringLiteral("ComComboBox%1").arg(number).toLatin1().constData());
+        return Find<TComComboBox>(
+            QStringLiteral("ComComboBox%1").arg(number).toLatin1().constData());
     }
 
     QStringList ListTexts() {
@@ -49,7 +50,8 @@ protected:
 };
 
 const QString kLinkError = QStringLiteral("[ОШИБКА] Ошибка связи: ");
-const QString kAdvice = QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства");
+const QString kAdvice =
+    QStringLiteral("[РЕКОМЕНДАЦИЯ] Выберите другой порт для подключения устройства");
 
 }  // namespace
 
@@ -60,16 +62,17 @@ TEST_F(WindowPortTest, ListsShowThePortSectionOfTheSettingsFile) {
     EXPECT_EQ(Form().ComPort1->Port(), QStringLiteral("COM7"));
     EXPECT_EQ(Form().ComPort1->BaudRate(), torvel::br19200);
     // A port that is not present is listed as absent; the other five show the file's values.
-    EXPECT_EQ(ListTexts(), (QStringList{QStringLiteral("COM7 (нет в системе)"), QStringLiteral("19200"), QStringLiteral("7"),
-                                        QStringLiteral("2"), QStringLiteral("Even"),
-                                        QStringLiteral("Hardware")}));
+    EXPECT_EQ(ListTexts(),
+              (QStringList{QStringLiteral("COM7 (нет в системе)"), QStringLiteral("19200"),
+                           QStringLiteral("7"), QStringLiteral("2"), QStringLiteral("Even"),
+                           QStringLiteral("Hardware")}));
     EXPECT_FALSE(Form().ComPort1->Connected()) << "nothing opens the port at start";
 }
 
 TEST_F(WindowPortTest, FirstStartShowsTheDefaultsAndTheEndWritesThePortSection) {
-    EXPECT_EQ(ListTexts().mid(1), (QStringList{QStringLiteral("9600"), QStringLiteral("8"),
-                                               QStringLiteral("1"), QStringLiteral("None"),
-                                               QStringLiteral("None")}));
+    EXPECT_EQ(ListTexts().mid(1),
+              (QStringList{QStringLiteral("9600"), QStringLiteral("8"), QStringLiteral("1"),
+                           QStringLiteral("None"), QStringLiteral("None")}));
     Form().close();
     const QByteArray ini = ReadFileBytes(PathOf(QStringLiteral("TORVEL.INI")));
     EXPECT_TRUE(ini.contains("[ComPort1]")) << ini.constData();

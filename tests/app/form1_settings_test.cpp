@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "session/log_file.h"
 #include "app/multi_base_edit.h"
 #include "common/cp1251.h"
 #include "fpga/sample_config.h"
+#include "session/log_file.h"
 #include "support/pty_pair.h"
 #include "support/qt_printers.h"
 #include "transport/com_port.h"

@@ -117,8 +117,7 @@ const char kJournalSave[] = "Ошибка при сохранении журна
 // The settings file is read once and written once by the window itself, so the reports carry
 // the file's own reason.
 const char kSettingsLoad[] = "[ОШИБКА] Ошибка конфигурационного файла: \"Not a regular file\"";
-const char kSettingsStore[] =
-    "[ОШИБКА] Ошибка конфигурационного файла: \"Link to a missing file\"";
+const char kSettingsStore[] = "[ОШИБКА] Ошибка конфигурационного файла: \"Link to a missing file\"";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Kinds, HostileFile, ::testing::Values(

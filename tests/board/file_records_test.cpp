@@ -69,21 +69,33 @@ TEST(PageRecords, ReadBackWhatWasWritten) {
     BoardDevice device{BoardOptions{}};
     AskText(device, 21, WriteRecordsData(kPageFile, 0x7FFF, QStringLiteral("0102030405")));
     EXPECT_EQ(AskText(device, 20, ReadRecordsData(kPageFile, 0x7FFE, 7)).data,
-              QStringLiteral("0907" "06" "FE0102030405" "04"));
+              QStringLiteral("0907"
+                             "06"
+                             "FE0102030405"
+                             "04"));
     EXPECT_EQ(device.memoryByte(0x8003), 5);
 }
 
 TEST(PageRecords, ChangeNothingWhenOneSubRequestIsBad) {
     BoardDevice device{BoardOptions{}};
     // Two writes in one request; the second addresses file 1.
-    EXPECT_EQ(Reply(device, 21, "100600000010000177" "0600010000000177"), QStringLiteral("9502"));
+    EXPECT_EQ(Reply(device, 21,
+                    "100600000010000177"
+                    "0600010000000177"),
+              QStringLiteral("9502"));
     EXPECT_EQ(device.memoryByte(0x10), 0x10);
 }
 
 TEST(PageRecords, ServeSeveralSubRequestsInOrder) {
     BoardDevice device{BoardOptions{}};
-    EXPECT_EQ(Reply(device, 20, "0E" "06000000100002" "06000000200001"),
-              QStringLiteral("14" "07" "02061011" "010620"));
+    EXPECT_EQ(Reply(device, 20,
+                    "0E"
+                    "06000000100002"
+                    "06000000200001"),
+              QStringLiteral("14"
+                             "07"
+                             "02061011"
+                             "010620"));
 }
 
 class FpgaUpload : public ::testing::Test {
@@ -91,7 +103,8 @@ protected:
     QString Upload(BoardDevice& device, const QByteArray& image) {
         QString failed;
         auto send = [&](unsigned record, const QByteArray& bytes) {
-            const QString data = WriteRecordsData(10, record, QString::fromLatin1(bytes.toHex().toUpper()));
+            const QString data =
+                WriteRecordsData(10, record, QString::fromLatin1(bytes.toHex().toUpper()));
             const DeviceReply reply = AskText(device, 21, data);
             if (reply.isException() || reply.data != data) failed = reply.data;
         };
@@ -149,7 +162,8 @@ TEST_F(FpgaUpload, ReportsADumpThatCannotBeWrittenAndStaysUnconfigured) {
 
 TEST_F(FpgaUpload, BoundsTheImage) {
     BoardDevice device{BoardOptions{}};
-    const QString chunk = QStringLiteral("F70600 0A00010 0F0").remove(u' ') + QString(2 * 240, u'A');
+    const QString chunk =
+        QStringLiteral("F70600 0A00010 0F0").remove(u' ') + QString(2 * 240, u'A');
     qsizetype sent = 0;
     DeviceReply reply;
     while (sent <= BoardDevice::kMaxImage) {

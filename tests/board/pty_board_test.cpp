@@ -66,7 +66,8 @@ TEST_F(PtyBoard, AnswersEveryRequestOfABurstInOrder) {
     // reply is read: the board takes no more than it can queue and reads the rest later.
     QByteArray burst;
     for (int i = 0; i < 150; ++i)
-        burst += Expected(6, QStringLiteral("%1%2").arg(0x10 + i % 48, 4, 16, QChar(u'0'))
+        burst += Expected(6, QStringLiteral("%1%2")
+                                 .arg(0x10 + i % 48, 4, 16, QChar(u'0'))
                                  .arg(i, 4, 16, QChar(u'0'))
                                  .toUpper());
     ASSERT_TRUE(client_.Write(burst));
@@ -131,7 +132,8 @@ TEST_F(PtyBoard, UploadsAnImageAndDumpsItByteForByte) {
     for (char& byte : image) byte = static_cast<char>(random.bounded(256));
 
     auto send = [&](unsigned record, const QByteArray& bytes) {
-        const QString data = WriteRecordsData(10, record, QString::fromLatin1(bytes.toHex().toUpper()));
+        const QString data =
+            WriteRecordsData(10, record, QString::fromLatin1(bytes.toHex().toUpper()));
         return Ask(21, data) == Expected(21, data);
     };
     ASSERT_TRUE(send(0, QByteArray(1, '\0')));
@@ -150,7 +152,8 @@ TEST_F(PtyBoard, WritesAndReadsRamRomBytes) {
     const QString write = WriteRecordsData(kPageFile, 0x1234, QStringLiteral("A1B2C3"));
     EXPECT_EQ(Ask(21, write), Expected(21, write));
     EXPECT_EQ(Ask(20, ReadRecordsData(kPageFile, 0x1233, 5)),
-              Expected(20, QStringLiteral("070506" "33A1B2C337")));
+              Expected(20, QStringLiteral("070506"
+                                          "33A1B2C337")));
 }
 
 TEST_F(PtyBoard, WritesAndReadsCoilsAndRegisters) {
@@ -164,7 +167,8 @@ TEST_F(PtyBoard, WritesAndReadsCoilsAndRegisters) {
 
 TEST_F(PtyBoard, ArmsReportsEventsAndDisarms) {
     Start({QStringLiteral("--irq-interval"), QStringLiteral("5")});
-    EXPECT_EQ(Ask(25, ArmInterruptData(1, 3, true, 0x10, 2)), Expected(25, QStringLiteral("06010003FF1002")));
+    EXPECT_EQ(Ask(25, ArmInterruptData(1, 3, true, 0x10, 2)),
+              Expected(25, QStringLiteral("06010003FF1002")));
     const QByteArray event = Expected(25, QStringLiteral("050101021011"));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(client_.ReadLine(), event) << i;
 
@@ -234,7 +238,8 @@ TEST_F(PtyBoard, SendsSplitNoisyAndSpoiledRepliesOnCue) {
     EXPECT_EQ(Ask(17, {}), QByteArray("\xFF\x00#?~\x7F\r\n", 8));
     EXPECT_EQ(client_.ReadLine(), kIdentity);
     EXPECT_EQ(Ask(17, {}), QByteArray(":00110C110012040F003F10048000409B\r\n"));
-    EXPECT_EQ(Ask(21, WriteRecordsData(0, 0, QStringLiteral("00"))), QByteArray("\xFF\x00#?~\x7F\r\n", 8));
+    EXPECT_EQ(Ask(21, WriteRecordsData(0, 0, QStringLiteral("00"))),
+              QByteArray("\xFF\x00#?~\x7F\r\n", 8));
     EXPECT_EQ(client_.ReadLine(), QByteArray(":00950467\r\n"));
 }
 

@@ -17,7 +17,9 @@ namespace {
 using namespace std::chrono_literals;
 using test::PacketOf;
 
-double Micros(std::chrono::nanoseconds duration) { return duration.count() / 1000.0; }
+double Micros(std::chrono::nanoseconds duration) {
+    return duration.count() / 1000.0;
+}
 
 const QByteArray kIdentify(":0011EF\r\n");
 const QByteArray kIdentity(":00110C110012040F003F10048000409A\r\n");
@@ -98,9 +100,10 @@ TEST_F(BoardSessionTest, RefusesARequestLineLongerThanItsBuffer) {
     BoardSession session{BoardOptions{}};
     const QString twenty = QString(40, u'5');
     const QByteArray fits = RequestLine(0, 21, WriteRecordsData(0, 0x10, twenty)).toLatin1();
-    ASSERT_EQ(fits.size(), 65);  // 64 characters after the ":"
+    ASSERT_EQ(fits.size(), 65);                // 64 characters after the ":"
     EXPECT_EQ(Exchange(session, fits), fits);  // echoed
-    const QByteArray tooLong = RequestLine(0, 21, WriteRecordsData(0, 0x10, twenty + QStringLiteral("55"))).toLatin1();
+    const QByteArray tooLong =
+        RequestLine(0, 21, WriteRecordsData(0, 0x10, twenty + QStringLiteral("55"))).toLatin1();
     EXPECT_EQ(Exchange(session, tooLong), RequestLine(0, 0x95, QStringLiteral("03")).toLatin1());
 }
 
@@ -141,7 +144,8 @@ TEST_F(BoardSessionTest, AnswersAFunctionWithTheExceptionItWasGiven) {
     options.faults.exceptions[21] = 4;
     options.faults.exceptions[17] = 9;
     BoardSession session{options};
-    const QByteArray write = RequestLine(0, 21, WriteRecordsData(0, 0x10, QStringLiteral("77"))).toLatin1();
+    const QByteArray write =
+        RequestLine(0, 21, WriteRecordsData(0, 0x10, QStringLiteral("77"))).toLatin1();
     EXPECT_EQ(Exchange(session, write), QByteArray(":00950467\r\n"));
     EXPECT_EQ(session.device().memoryByte(0x10), 0x10);  // not carried out
     EXPECT_EQ(Exchange(session, kIdentify), QByteArray(":00910966\r\n"));
@@ -244,7 +248,8 @@ TEST_F(BoardSessionTest, ReportsInterruptEventsAtTheInterval) {
     BoardSession session{options};
     const Clock::time_point start = now_;
     session.Receive(RequestLine(0, 25, ArmInterruptData(0, 2, true, 0x10, 1)).toLatin1(), now_);
-    EXPECT_EQ(session.TakeOutput(now_), RequestLine(0, 25, QStringLiteral("06000002FF1001")).toLatin1());
+    EXPECT_EQ(session.TakeOutput(now_),
+              RequestLine(0, 25, QStringLiteral("06000002FF1001")).toLatin1());
     EXPECT_EQ(session.NextWakeUp(), start + 10ms);
     const QByteArray event = RequestLine(0, 25, QStringLiteral("0401000110")).toLatin1();
     EXPECT_EQ(session.TakeOutput(start + 10ms), event);
@@ -271,9 +276,11 @@ TEST_F(BoardSessionTest, StopsTheEventsWhenDisarmed) {
 QByteArray RegisterWrites(int count) {
     QByteArray lines;
     for (int i = 0; i < count; ++i)
-        lines += RequestLine(0, 6, QStringLiteral("%1%2").arg(0x10 + i % 48, 4, 16, QChar(u'0'))
-                                       .arg(i, 4, 16, QChar(u'0'))
-                                       .toUpper())
+        lines += RequestLine(0, 6,
+                             QStringLiteral("%1%2")
+                                 .arg(0x10 + i % 48, 4, 16, QChar(u'0'))
+                                 .arg(i, 4, 16, QChar(u'0'))
+                                 .toUpper())
                      .toLatin1();
     return lines;
 }

@@ -11,7 +11,8 @@ const CharSet kBlankComma{u' ', u','};
 }
 
 TEST(TrimText, DropsTrailingNulsThenLeadingBlanksOnly) {
-    EXPECT_EQ(TrimText(QStringLiteral("  ab ") + QChar(u'\0') + QChar(u'\0')), QStringLiteral("ab "));
+    EXPECT_EQ(TrimText(QStringLiteral("  ab ") + QChar(u'\0') + QChar(u'\0')),
+              QStringLiteral("ab "));
     EXPECT_EQ(TrimText(QChar(u'\0') + QStringLiteral(" x")), QChar(u'\0') + QStringLiteral(" x"));
     EXPECT_EQ(TrimText(QString(3, QChar(u'\0'))), QString());
     // Blanks behind a NUL are not leading once the NULs are gone.

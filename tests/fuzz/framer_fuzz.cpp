@@ -65,9 +65,15 @@ FramerSetup TakeSetup(InputReader& input) {
             break;
     }
     switch (limit % 4) {
-        case 0: setup.maxBufferSize = 1024; break;
-        case 1: setup.maxBufferSize = (limit & 4) ? -1 : 0; break;
-        default: setup.maxBufferSize = 1 + (limit >> 2); break;
+        case 0:
+            setup.maxBufferSize = 1024;
+            break;
+        case 1:
+            setup.maxBufferSize = (limit & 4) ? -1 : 0;
+            break;
+        default:
+            setup.maxBufferSize = 1 + (limit >> 2);
+            break;
     }
     setup.includeStrings = flags & 1;
     setup.caseInsensitive = flags & 2;
@@ -130,7 +136,8 @@ private:
         if (!setup_.start.isEmpty() && Find(packet, setup_.start, 0) == 0)
             packet.remove(0, setup_.start.size());
         const qsizetype stop = Find(packet, setup_.stop, 0);
-        if (stop >= 0 && stop == packet.size() - setup_.stop.size()) packet.chop(setup_.stop.size());
+        if (stop >= 0 && stop == packet.size() - setup_.stop.size())
+            packet.chop(setup_.stop.size());
         return packet;
     }
 
@@ -245,8 +252,8 @@ private:
         if (!setup_.lineFraming) return;
         const qsizetype lf = packet.indexOf('\n');
         if (setup_.includeStrings) {
-            FUZZ_CHECK(packet.startsWith(':'), QStringLiteral("packet without its \":\": ") +
-                                                    Describe(packet));
+            FUZZ_CHECK(packet.startsWith(':'),
+                       QStringLiteral("packet without its \":\": ") + Describe(packet));
             FUZZ_CHECK(lf == packet.size() - 1,
                        QStringLiteral("LF not only last: ") + Describe(packet));
         } else {

@@ -6,9 +6,9 @@
 #include <QString>
 #include <cstdint>
 
-#include "session/log_file.h"
 #include "common/cp1251.h"
 #include "fuzz/fuzz_support.h"
+#include "session/log_file.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <QString>
 #include <cstdint>
 
-#include "session/settings.h"
 #include "common/cp1251.h"
 #include "common/ini_file.h"
 #include "fuzz/fuzz_support.h"
+#include "session/settings.h"
 #include "transport/com_port.h"
 
 namespace {

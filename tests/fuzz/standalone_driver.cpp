@@ -63,8 +63,8 @@ void OnFatalSignal(int number) {
 }
 
 void WatchForCrashes(const std::string& programName) {
-    const std::string path = std::filesystem::path(programName).filename().string() +
-                             ".failing-input";
+    const std::string path =
+        std::filesystem::path(programName).filename().string() + ".failing-input";
     std::snprintf(failingInputPath.data(), failingInputPath.size(), "%s", path.c_str());
     for (int number : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) signal(number, OnFatalSignal);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(SaveCurrentInput);
@@ -125,7 +125,8 @@ private:
         const std::size_t at = random_.Below(input.size() + 1);
         switch (random_.Below(8)) {
             case 0:  // flip one bit
-                if (!input.empty()) input[at % input.size()] ^= static_cast<char>(1 << random_.Below(8));
+                if (!input.empty())
+                    input[at % input.size()] ^= static_cast<char>(1 << random_.Below(8));
                 break;
             case 1:  // any byte value
                 if (!input.empty()) input[at % input.size()] = static_cast<char>(random_.Next());
@@ -239,7 +240,8 @@ int main(int argc, char** argv) {
     std::size_t ran = 0;
     while (ran < options.variants && Clock::now() < deadline) {
         const bool fromSeed = seeds.empty() || previous.empty() || mutator.Below(2) == 0;
-        const Input& base = fromSeed && !seeds.empty() ? seeds[mutator.Below(seeds.size())] : previous;
+        const Input& base =
+            fromSeed && !seeds.empty() ? seeds[mutator.Below(seeds.size())] : previous;
         previous = mutator.Mutate(base, seeds);
         Run(previous);
         ++ran;

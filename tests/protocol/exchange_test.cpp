@@ -188,7 +188,9 @@ void ArmAndListen(Rig& rig) {
         if (rig.replies.size() == 1) rig.exchange.Listen(rig.operation, 25);
     };
     rig.exchange.Send(rig.operation, 0, 25, QStringLiteral("000003FF1001"), 2);
-    rig.exchange.Packet(Packet("0019060000" "03FF1001"));
+    rig.exchange.Packet(
+        Packet("0019060000"
+               "03FF1001"));
 }
 
 TEST(ExchangeListening, HandsOnUnaskedReportsWithoutATimeout) {
@@ -199,8 +201,8 @@ TEST(ExchangeListening, HandsOnUnaskedReportsWithoutATimeout) {
     rig.Ticks(50);
     rig.exchange.Packet(Packet("00190401000111"));
 
-    EXPECT_EQ(rig.replies, (QStringList{QStringLiteral("000003FF1001"),
-                                        QStringLiteral("01000110"), QStringLiteral("01000111")}));
+    EXPECT_EQ(rig.replies, (QStringList{QStringLiteral("000003FF1001"), QStringLiteral("01000110"),
+                                        QStringLiteral("01000111")}));
     EXPECT_TRUE(rig.failures.isEmpty());
     EXPECT_EQ(rig.host.leftovers.size(), 1);
     EXPECT_TRUE(rig.exchange.Listening());

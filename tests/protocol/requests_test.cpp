@@ -23,7 +23,8 @@ TEST(RequestData, BuildsFileRecordRequestsOfReferenceTypeSix) {
     EXPECT_EQ(WriteRecordsData(kPageFile, 0x100, QStringLiteral("5A")),
               QStringLiteral("08060000010000015A"));
     EXPECT_EQ(WriteRecordsData(kPageFile, 0x20, QStringLiteral("0102")),
-              QStringLiteral("090600000020000201" "02"));
+              QStringLiteral("090600000020000201"
+                             "02"));
 }
 
 TEST(RequestData, CountsBytesLikeTheUploadRecords) {

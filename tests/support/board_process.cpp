@@ -21,7 +21,9 @@ bool LinkExists(const QString& path) {
 
 }  // namespace
 
-QString BoardProcess::ExecutablePath() { return QStringLiteral(TORVEL_BOARD_PATH); }
+QString BoardProcess::ExecutablePath() {
+    return QStringLiteral(TORVEL_BOARD_PATH);
+}
 
 BoardProcess::BoardProcess(const QStringList& options, std::chrono::milliseconds deadline) {
     if (!folder_.isValid()) {
@@ -67,7 +69,9 @@ BoardProcess::BoardProcess(const QStringList& options, std::chrono::milliseconds
     }
 }
 
-BoardProcess::~BoardProcess() { Stop(); }
+BoardProcess::~BoardProcess() {
+    Stop();
+}
 
 std::optional<int> BoardProcess::WaitForExit(std::chrono::milliseconds deadline) {
     if (pid_ <= 0 || status_) return status_;

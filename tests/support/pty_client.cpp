@@ -28,7 +28,8 @@ bool PtyClient::Open(const QString& path) {
     Close();
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
-        error_ = QStringLiteral("open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        error_ =
+            QStringLiteral("open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     termios settings{};

@@ -1,7 +1,7 @@
 // The framer: chunked byte streams in, packets and discarded text out.
 
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <QRandomGenerator>
 #include <stdexcept>
 
 #include "support/qt_printers.h"
@@ -24,7 +24,9 @@ struct FramerCase {
     QByteArray left;
 };
 
-void PrintTo(const FramerCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FramerCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 QList<QByteArray> OneCharEach(const QByteArray& text) {
     QList<QByteArray> chunks;

@@ -1,10 +1,10 @@
 // Delivery of line events on the port's thread, driven through a backend that lets the test
 // hand the event thread one batch at a time.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <stdexcept>
 
 #include "fake_backend.h"
@@ -14,8 +14,8 @@
 #include "transport/com_port.h"
 
 using namespace torvel;
-using torvel::testing::SpinUntil;
 using torvel::testing::FakeBackend;
+using torvel::testing::SpinUntil;
 
 namespace {
 
@@ -115,21 +115,30 @@ TEST_F(PortEvents, WithoutAByteTakerTheCountGoesToOnRxCharAndTheBytesStay) {
 }
 
 TEST_F(PortEvents, ModemLineEventsReportTheLineState) {
-    port->OnCTSChange = [&](TCustomComPort&, bool on) { heard.append(on ? QStringLiteral("cts") : QStringLiteral("!cts")); };
-    port->OnDSRChange = [&](TCustomComPort&, bool on) { heard.append(on ? QStringLiteral("dsr") : QStringLiteral("!dsr")); };
-    port->OnRLSDChange = [&](TCustomComPort&, bool on) { heard.append(on ? QStringLiteral("rlsd") : QStringLiteral("!rlsd")); };
+    port->OnCTSChange = [&](TCustomComPort&, bool on) {
+        heard.append(on ? QStringLiteral("cts") : QStringLiteral("!cts"));
+    };
+    port->OnDSRChange = [&](TCustomComPort&, bool on) {
+        heard.append(on ? QStringLiteral("dsr") : QStringLiteral("!dsr"));
+    };
+    port->OnRLSDChange = [&](TCustomComPort&, bool on) {
+        heard.append(on ? QStringLiteral("rlsd") : QStringLiteral("!rlsd"));
+    };
     Open();
     heard.clear();
     fake->lines = TComSignals(csCTS) | csRLSD;
     fake->Push(TComEvents(evRLSD) | evDSR | evCTS);
     ASSERT_TRUE(QTest::qWaitFor([&] { return heard.size() == 3; }, kDeadlineMs));
-    EXPECT_EQ(heard, QStringList({QStringLiteral("cts"), QStringLiteral("!dsr"), QStringLiteral("rlsd")}));
+    EXPECT_EQ(heard,
+              QStringList({QStringLiteral("cts"), QStringLiteral("!dsr"), QStringLiteral("rlsd")}));
 }
 
 TEST_F(PortEvents, TheEventCharacterAmongTheBytesRaisesRxFlagAfterThem) {
     framer.SetComPort(port.get());
     QStringList order;
-    port->OnRxBuf = [&](TCustomComPort&, const QByteArray&) { order.append(QStringLiteral("bytes")); };
+    port->OnRxBuf = [&](TCustomComPort&, const QByteArray&) {
+        order.append(QStringLiteral("bytes"));
+    };
     port->OnRxFlag = [&](TCustomComPort&) { order.append(QStringLiteral("flag")); };
     port->SetEventChar('\n');
     Open();
@@ -202,7 +211,8 @@ TEST_F(PortEvents, AFailedQueueCountIsReportedAsCode10) {
     fake->countError = EAGAIN;
     fake->Push(evRxChar);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.isEmpty(); }, kDeadlineMs));
-    EXPECT_EQ(reported.first(), QStringLiteral("ClearCommError function failed (win error code: 11)"));
+    EXPECT_EQ(reported.first(),
+              QStringLiteral("ClearCommError function failed (win error code: 11)"));
     EXPECT_TRUE(port->Connected());
 }
 
@@ -244,14 +254,17 @@ TEST_F(PortEvents, WindowSyncHandsEventsOverOneAtATimeInTheSameOrder) {
     framer.SetComPort(port.get());
     QStringList order;
     port->OnError = [&](TCustomComPort&, TComErrors) { order.append(QStringLiteral("error")); };
-    port->OnRxBuf = [&](TCustomComPort&, const QByteArray&) { order.append(QStringLiteral("bytes")); };
+    port->OnRxBuf = [&](TCustomComPort&, const QByteArray&) {
+        order.append(QStringLiteral("bytes"));
+    };
     port->OnRing = [&](TCustomComPort&) { order.append(QStringLiteral("ring")); };
     Open();
     fake->lineErrors = ceFrame;
     fake->input = "x";
     fake->Push(TComEvents(evRing) | evRxChar | evError);
     ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }, kDeadlineMs));
-    EXPECT_EQ(order, QStringList({QStringLiteral("error"), QStringLiteral("bytes"), QStringLiteral("ring")}));
+    EXPECT_EQ(order, QStringList({QStringLiteral("error"), QStringLiteral("bytes"),
+                                  QStringLiteral("ring")}));
 }
 
 TEST_F(PortEvents, ClosingWithAPendingHandOverNeverDeadlocks) {

@@ -1,8 +1,8 @@
 // The port's section "ComPort1" of the settings file, and the settings file itself.
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "common/cp1251.h"
 #include "common/ini_file.h"
@@ -83,8 +83,9 @@ TEST_F(SettingsFile, SettingsRoundTrip) {
 }
 
 TEST_F(SettingsFile, OtherSectionsAndKeysSurviveASave) {
-    WriteFile("; kept\n[Project]\nFilename=C:\\\xcf\xf0\xee\xe5\xea\xf2.ttf\n\n"
-              "[comport1]\nPORT=ttyS0\nExtra=1\n\n[Tester]\nNumberOfColumns=16\n");
+    WriteFile(
+        "; kept\n[Project]\nFilename=C:\\\xcf\xf0\xee\xe5\xea\xf2.ttf\n\n"
+        "[comport1]\nPORT=ttyS0\nExtra=1\n\n[Tester]\nNumberOfColumns=16\n");
     port->SavePortSettings(fileName);
     IniFile file;
     ASSERT_TRUE(file.Load(fileName));
@@ -92,8 +93,10 @@ TEST_F(SettingsFile, OtherSectionsAndKeysSurviveASave) {
               QStringLiteral("C:\\Проект.ttf"));
     EXPECT_EQ(file.ReadText(QStringLiteral("Tester"), QStringLiteral("numberofcolumns")),
               QStringLiteral("16"));
-    EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Extra")), QStringLiteral("1"));
-    EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Port")), QStringLiteral("COM1"));
+    EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Extra")),
+              QStringLiteral("1"));
+    EXPECT_EQ(file.ReadText(QStringLiteral("ComPort1"), QStringLiteral("Port")),
+              QStringLiteral("COM1"));
     const QByteArray text = ReadFile();
     // An existing key is rewritten in place with the port's spelling; the file's own
     // spelling of the section stays.
@@ -103,8 +106,9 @@ TEST_F(SettingsFile, OtherSectionsAndKeysSurviveASave) {
 }
 
 TEST_F(SettingsFile, LoadingReadsValuesInAnyLetterCase) {
-    WriteFile("[COMPORT1]\nport=ttyUSB0\nbaudrate=115200\nstopbits=1.5\ndatabits=5\n"
-              "parity=eVeN\nflowcontrol=hardware\n");
+    WriteFile(
+        "[COMPORT1]\nport=ttyUSB0\nbaudrate=115200\nstopbits=1.5\ndatabits=5\n"
+        "parity=eVeN\nflowcontrol=hardware\n");
     port->LoadPortSettings(fileName);
     EXPECT_EQ(port->Port(), QStringLiteral("ttyUSB0"));
     EXPECT_EQ(port->BaudRate(), br115200);
@@ -167,7 +171,8 @@ TEST_F(SettingsFile, CustomRateIsReadOnlyForCustomAndDefaultsTo9600) {
 TEST_F(SettingsFile, LoadingIntoAnOpenPortAppliesOnceAtTheEnd) {
     port->OpenPort();
     fake->ResetCounts();
-    WriteFile("[ComPort1]\nBaudRate=19200\nStopBits=2\nDataBits=7\nParity=Odd\nFlowControl=Software\n");
+    WriteFile(
+        "[ComPort1]\nBaudRate=19200\nStopBits=2\nDataBits=7\nParity=Odd\nFlowControl=Software\n");
     port->LoadPortSettings(fileName);
     EXPECT_EQ(fake->bufferApplies, 1);
     EXPECT_EQ(fake->lineApplies, 1);
@@ -240,9 +245,11 @@ TEST(IniFileText, TextsAreStoredAsWindows1251) {
     EXPECT_TRUE(raw.readAll().contains(ToCp1251(QStringLiteral("Type=нет данных"))));
     IniFile again;
     ASSERT_TRUE(again.Load(name));
-    EXPECT_EQ(again.ReadText(QStringLiteral("PROJECT"), QStringLiteral("type")), QStringLiteral("нет данных"));
-    EXPECT_EQ(again.ReadText(QStringLiteral("Project"), QStringLiteral("Size"), QStringLiteral("x")),
-              QStringLiteral("x"));
+    EXPECT_EQ(again.ReadText(QStringLiteral("PROJECT"), QStringLiteral("type")),
+              QStringLiteral("нет данных"));
+    EXPECT_EQ(
+        again.ReadText(QStringLiteral("Project"), QStringLiteral("Size"), QStringLiteral("x")),
+        QStringLiteral("x"));
     EXPECT_TRUE(again.HasSection(QStringLiteral("project")));
     EXPECT_TRUE(again.HasKey(QStringLiteral("project"), QStringLiteral("TYPE")));
     EXPECT_FALSE(again.HasKey(QStringLiteral("project"), QStringLiteral("Size")));

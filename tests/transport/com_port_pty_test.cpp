@@ -1,26 +1,26 @@
 // The port on real pseudo-terminals: the test holds the far side (master), the port opens
 // the slave by its path.
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include "support/pty_pair.h"
 #include "spin_until.h"
+#include "support/pty_pair.h"
 #include "support/qt_printers.h"
 #include "transport/com_data_packet.h"
 #include "transport/com_port.h"
 
 using namespace torvel;
-using torvel::testing::SpinUntil;
 using torvel::testing::PtyPair;
+using torvel::testing::SpinUntil;
 
 namespace {
 
@@ -188,7 +188,8 @@ TEST_F(PtyPort, EveryByteValueArrivesInOrderOnThePortsThreadOneChunkPerEvent) {
     const QByteArray sent = EveryByteValue(64);
     qsizetype received = 0;
     for (qsizetype at = 0; at < sent.size(); at += 1000) {
-        ASSERT_TRUE(pty.Write(QByteArrayView(sent).sliced(at, std::min<qsizetype>(1000, sent.size() - at))));
+        ASSERT_TRUE(pty.Write(
+            QByteArrayView(sent).sliced(at, std::min<qsizetype>(1000, sent.size() - at))));
         // Let some chunks through while the far side keeps writing.
         QCoreApplication::processEvents();
     }
@@ -258,7 +259,8 @@ TEST_P(PtyStalledWrite, EndsInATimeOutErrorAndLeavesThePortOpen) {
     } catch (const EComPort& error) {
         EXPECT_EQ(error.PortErrorCode(), 2);
         EXPECT_EQ(error.SystemErrorCode(), ETIMEDOUT);
-        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 110)"));
+        EXPECT_EQ(error.Message(),
+                  QStringLiteral("WriteFile function failed (win error code: 110)"));
     }
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(lost, 0);

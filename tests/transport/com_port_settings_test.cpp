@@ -240,7 +240,8 @@ TEST_F(PortSettings, ARefusedSettingIsCode7AndKeepsThePortOpenWithTheValue) {
     } catch (const EComPort& error) {
         EXPECT_EQ(error.PortErrorCode(), 7);
         EXPECT_EQ(error.SystemErrorCode(), EINVAL);
-        EXPECT_EQ(error.Message(), QStringLiteral("SetCommState function failed (win error code: 22)"));
+        EXPECT_EQ(error.Message(),
+                  QStringLiteral("SetCommState function failed (win error code: 22)"));
     }
     EXPECT_TRUE(port->Connected());
     EXPECT_EQ(port->Parity().Bits(), prMark);
@@ -277,7 +278,9 @@ TEST_F(PortSettings, ListenersHearOpenAndCloseAndTheLinesOff) {
     TComLink link;
     QStringList heard;
     link.OnConn = [&](bool on) { heard.append(on ? QStringLiteral("on") : QStringLiteral("off")); };
-    link.OnCTSChange = [&](bool on) { heard.append(on ? QStringLiteral("cts") : QStringLiteral("!cts")); };
+    link.OnCTSChange = [&](bool on) {
+        heard.append(on ? QStringLiteral("cts") : QStringLiteral("!cts"));
+    };
     port->AddListener(&link);
     fake->lines = csCTS;
     port->OpenPort();
@@ -290,19 +293,23 @@ TEST_F(PortSettings, ListenersHearOpenAndCloseAndTheLinesOff) {
 TEST_F(PortSettings, OpenAndCloseHandlersRunAroundTheirStep) {
     QStringList order;
     port->OnBeforeOpen = [&](TCustomComPort& p) {
-        order.append(p.Connected() ? QStringLiteral("before-open:1") : QStringLiteral("before-open:0"));
+        order.append(p.Connected() ? QStringLiteral("before-open:1")
+                                   : QStringLiteral("before-open:0"));
     };
     port->OnAfterOpen = [&](TCustomComPort& p) {
-        order.append(p.Connected() ? QStringLiteral("after-open:1") : QStringLiteral("after-open:0"));
+        order.append(p.Connected() ? QStringLiteral("after-open:1")
+                                   : QStringLiteral("after-open:0"));
     };
     port->OnBeforeClose = [&](TCustomComPort&) { order.append(QStringLiteral("before-close")); };
     port->OnAfterClose = [&](TCustomComPort& p) {
-        order.append(p.Connected() ? QStringLiteral("after-close:1") : QStringLiteral("after-close:0"));
+        order.append(p.Connected() ? QStringLiteral("after-close:1")
+                                   : QStringLiteral("after-close:0"));
     };
     port->SetConnected(true);
     port->SetConnected(false);
-    EXPECT_EQ(order, QStringList({QStringLiteral("before-open:0"), QStringLiteral("after-open:1"),
-                                  QStringLiteral("before-close"), QStringLiteral("after-close:0")}));
+    EXPECT_EQ(order,
+              QStringList({QStringLiteral("before-open:0"), QStringLiteral("after-open:1"),
+                           QStringLiteral("before-close"), QStringLiteral("after-close:0")}));
 }
 
 TEST_F(PortSettings, WritesAreBoundedByTheTimeoutsInEffect) {
@@ -339,7 +346,8 @@ TEST_F(PortSettings, WriteFailureIsCode2AndKeepsThePortOpen) {
         FAIL() << "no error";
     } catch (const EComPort& error) {
         EXPECT_EQ(error.PortErrorCode(), 2);
-        EXPECT_EQ(error.Message(), QStringLiteral("WriteFile function failed (win error code: 22)"));
+        EXPECT_EQ(error.Message(),
+                  QStringLiteral("WriteFile function failed (win error code: 22)"));
     }
     EXPECT_TRUE(port->Connected());
 }
@@ -357,12 +365,9 @@ TEST(FlowScheme, IsDerivedFromTheFlags) {
         TFlowControl expected;
     };
     const Case cases[] = {
-        {rtsHandshake, true, false, false, fcHardware},
-        {rtsDisable, false, true, true, fcSoftware},
-        {rtsDisable, false, false, false, fcNone},
-        {rtsEnable, false, false, false, fcCustom},
-        {rtsHandshake, false, false, false, fcCustom},
-        {rtsDisable, false, true, false, fcCustom},
+        {rtsHandshake, true, false, false, fcHardware}, {rtsDisable, false, true, true, fcSoftware},
+        {rtsDisable, false, false, false, fcNone},      {rtsEnable, false, false, false, fcCustom},
+        {rtsHandshake, false, false, false, fcCustom},  {rtsDisable, false, true, false, fcCustom},
         {rtsHandshake, true, true, true, fcCustom},
     };
     for (const Case& c : cases) {
@@ -371,7 +376,8 @@ TEST(FlowScheme, IsDerivedFromTheFlags) {
         port.FlowControl().SetOutCTSFlow(c.cts);
         port.FlowControl().SetXonXoffIn(c.xin);
         port.FlowControl().SetXonXoffOut(c.xout);
-        EXPECT_EQ(port.FlowControl().FlowControl(), c.expected) << c.rts << c.cts << c.xin << c.xout;
+        EXPECT_EQ(port.FlowControl().FlowControl(), c.expected)
+            << c.rts << c.cts << c.xin << c.xout;
     }
 }
 

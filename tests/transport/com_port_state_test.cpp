@@ -1,9 +1,9 @@
 // The port's state through open, close and the loss of its device, and the bound on a write,
 // driven through a backend that fails on cue.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <stdexcept>
 
 #include "fake_backend.h"
@@ -54,8 +54,8 @@ TEST_F(PortState, HandlersOfACloseSeeItClosingAndCannotReopenOrCloseItTwice) {
     QStringList seen;
     auto note = [&](const char* where) {
         const char* names[] = {"closed", "open", "closing"};
-        seen.append(QStringLiteral("%1:%2").arg(QLatin1String(where),
-                                               QLatin1String(names[port->State()])));
+        seen.append(
+            QStringLiteral("%1:%2").arg(QLatin1String(where), QLatin1String(names[port->State()])));
     };
     link.OnConn = [&](bool on) { note(on ? "conn-on" : "conn-off"); };
     port->AddListener(&link);
@@ -71,10 +71,9 @@ TEST_F(PortState, HandlersOfACloseSeeItClosingAndCannotReopenOrCloseItTwice) {
     port->OpenPort();
     EXPECT_EQ(port->State(), psOpen);
     port->ClosePort();
-    EXPECT_EQ(seen, QStringList({QStringLiteral("conn-on:open"),
-                                 QStringLiteral("before-close:closing"),
-                                 QStringLiteral("conn-off:closed"),
-                                 QStringLiteral("after-close:closed")}));
+    EXPECT_EQ(seen, QStringList(
+                        {QStringLiteral("conn-on:open"), QStringLiteral("before-close:closing"),
+                         QStringLiteral("conn-off:closed"), QStringLiteral("after-close:closed")}));
     EXPECT_EQ(nestedOpenError, EBUSY);
     EXPECT_EQ(fake->opens, 1);
     EXPECT_EQ(fake->closes, 1);

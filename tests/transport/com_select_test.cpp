@@ -1,10 +1,10 @@
 // Port setting lists: their texts, what they show, what they apply, and the port listing.
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "fake_backend.h"
 #include "support/qt_printers.h"
@@ -32,7 +32,8 @@ private:
     int index_ = -1;
 };
 
-const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM10"), QStringLiteral("COM2")};
+const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM10"),
+                            QStringLiteral("COM2")};
 
 class Select : public ::testing::Test {
 protected:
@@ -244,7 +245,8 @@ TEST_F(PortListing, NamesSortWithoutRegardToCase) {
     }
     const QString b = roots.boards + u'/';
     EXPECT_EQ(ListSerialPortNames(roots),
-              QStringList({b + QStringLiteral("Com1"), b + QStringLiteral("COM10"), b + QStringLiteral("com2")}));
+              QStringList({b + QStringLiteral("Com1"), b + QStringLiteral("COM10"),
+                           b + QStringLiteral("com2")}));
 }
 
 TEST_F(PortListing, MissingFoldersGiveAnEmptyListWithoutFailing) {

@@ -14,8 +14,8 @@ TEST(ComText, ListsHoldTheirTextsInOrder) {
     EXPECT_EQ(baud.last(), QStringLiteral("256000"));
     EXPECT_EQ(DataBitsTexts(), QStringList({QStringLiteral("5"), QStringLiteral("6"),
                                             QStringLiteral("7"), QStringLiteral("8")}));
-    EXPECT_EQ(StopBitsTexts(), QStringList({QStringLiteral("1"), QStringLiteral("1.5"),
-                                            QStringLiteral("2")}));
+    EXPECT_EQ(StopBitsTexts(),
+              QStringList({QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")}));
     EXPECT_EQ(ParityTexts(),
               QStringList({QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even"),
                            QStringLiteral("Mark"), QStringLiteral("Space")}));
@@ -58,7 +58,8 @@ TEST(ComText, LettersMatchInAnyCaseAndUnknownTextsGiveTheDefaults) {
 }
 
 TEST(ComText, OnlyTheLettersAToZFoldCase) {
-    EXPECT_TRUE(SameTextIgnoringCase(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/DEV/TTYusb0")));
+    EXPECT_TRUE(
+        SameTextIgnoringCase(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/DEV/TTYusb0")));
     // Other letters are not folded: the rule is the same on every system.
     EXPECT_FALSE(SameTextIgnoringCase(QStringLiteral("порт"), QStringLiteral("ПОРТ")));
     EXPECT_FALSE(SameTextIgnoringCase(QStringLiteral("Odd"), QStringLiteral("Od")));

@@ -1,8 +1,8 @@
 // The setting lists are widgets: one QApplication, offscreen also when the build lists the
 // tests and no display is set.
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
