@@ -6,11 +6,18 @@
 // (scheduling by a busy machine included) and its event loop's longest busy spell.
 // With the exchange monitor: the same upload with the monitor open and following against it
 // closed, and the memory and refresh time of a full ring of 100,000 rows.
+// Against a floor: a bare client (a program given by path, run as CLIENT DEVICE FILE) sends the
+// very request lines the window wrote to a board of its own at the same speed, in rounds that
+// alternate with the window's, and the window's line time (its first request written to its
+// last reply read, as the client counts) is set against the client's.
 // Figures only; it never fails on a slow machine.
 //   upload_bench [--baud N]      (N alone; 0 is unpaced)
 //   upload_bench --monitor [N]   (monitor closed, open, closed, open at N bit/s, default 115200)
 //   upload_bench --ring          (a full ring: memory and the longest refresh)
 //   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
+//   upload_bench --floor CLIENT [--baud N] [--rounds R] [--monitor]
+//                                (R rounds at N bit/s, default 3 at 115200: the window, the
+//                                client, and with --monitor the window with its monitor open)
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +25,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -65,12 +74,16 @@ struct Figures {
     double longestBusyMs = 0;
     int requests = 0;
     bool shotSaved = false;
+    // From the first request's write to the last reply's packet: what a bare client counts.
+    double lineSeconds = 0;
+    QByteArrayList written;  // the request lines, when asked for
 };
 
 // What the upload is asked to do besides uploading.
 struct UploadMode {
     bool monitorOpen = false;
     QString shot;  // a picture of the monitor at 40 % of the image
+    bool keepWritten = false;
 };
 
 Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}) {
@@ -115,8 +128,11 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     };
     torvel::TComLink writes;
     Clock::time_point writeStart{};
+    Clock::time_point firstWrite{};
     writes.OnTx = [&](bool on) {
-        if (on) writeStart = Clock::now();
+        if (!on) return;
+        writeStart = Clock::now();
+        if (firstWrite == Clock::time_point{}) firstWrite = writeStart;
     };
     writes.OnTxBuf = [&](torvel::TCustomComPort&, const QByteArray& line) {
         lastWrite = Clock::now();
@@ -126,6 +142,7 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         if (packetPending) figures.turnaroundUs.push_back(Micro(lastWrite - lastPacket));
         figures.wireCharacters += line.size();
         ++figures.requests;
+        if (mode.keepWritten) figures.written.append(line);
     };
     form.ComPort1->AddListener(&writes);
 
@@ -148,6 +165,7 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         },
         600000);
     figures.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.lineSeconds = std::chrono::duration<double>(lastPacket - firstWrite).count();
     figures.longestGuiGapMs = probe.LongestGapMs();
     figures.gapsOver20Ms = probe.GapsOver20Ms();
     figures.longestBusyMs = probe.LongestBusyMs();
@@ -183,6 +201,93 @@ void Print(const char* name, unsigned baud, const Figures& f) {
         "longest reply handler %.2f ms, longest write %.2f ms\n",
         f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs, f.longestWriteMs);
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
+}
+
+// What the bare client took for the lines of `frames` at `baud`, by its own count; 0 when it
+// could not run or did not complete.
+double FloorSeconds(const QString& client, const QString& frames, unsigned baud) {
+    QStringList options;
+    if (baud) options << QStringLiteral("--baud") << QString::number(baud);
+    torvel::test::BoardProcess board(options);
+    if (!board.started()) {
+        std::fprintf(stderr, "cannot start the board: %s\n", qPrintable(board.error()));
+        return 0;
+    }
+    QProcess run;
+    run.start(client, {board.linkPath(), frames});
+    if (!run.waitForFinished(-1) || run.exitStatus() != QProcess::NormalExit ||
+        run.exitCode() != 0) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(client),
+                     run.readAllStandardError().trimmed().constData());
+        return 0;
+    }
+    // "floor: completed, ..., 9.412 s"
+    static const QRegularExpression seconds(QStringLiteral("completed, .* ([0-9.]+) s\\n"));
+    const QRegularExpressionMatch match =
+        seconds.match(QString::fromLocal8Bit(run.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toDouble() : 0;
+}
+
+double Percent(double value, double base) {
+    return base > 0 ? 100.0 * (value - base) / base : 0;
+}
+
+double WireSeconds(const Figures& f, unsigned baud) {
+    return static_cast<double>(f.wireCharacters) * 10.0 / baud;
+}
+
+// Rounds of the window (and with `monitor` the window with its monitor open) alternating with
+// the bare client on the lines the window wrote in the first round.
+int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor,
+                const QString& sample, const QString& frames) {
+    std::vector<double> floorOverWire;
+    std::vector<double> windowOverFloor;
+    std::vector<double> monitorOverFloor;
+    double longestGapMs = 0;
+    double longestBusyMs = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        const Figures window = Upload(baud, sample, {false, {}, round == 1});
+        Print("window shown, monitor closed", baud, window);
+        if (!window.completed) return 1;
+        if (round == 1) {
+            QFile file(frames);
+            if (!file.open(QIODevice::WriteOnly) || file.write(window.written.join()) < 0) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(frames));
+                return 1;
+            }
+        }
+        const double floor = FloorSeconds(client, frames, baud);
+        if (floor <= 0) return 1;
+        const double wire = WireSeconds(window, baud);
+        floorOverWire.push_back(Percent(floor, wire));
+        windowOverFloor.push_back(Percent(window.lineSeconds, floor));
+        longestGapMs = std::max(longestGapMs, window.longestGuiGapMs);
+        longestBusyMs = std::max(longestBusyMs, window.longestBusyMs);
+        std::printf(
+            "round %d at %u bit/s: floor %.3f s = wire %+.3f %%; window %.3f s on the "
+            "line = wire %+.3f %% = floor %+.3f %%\n",
+            round, baud, floor, floorOverWire.back(), window.lineSeconds,
+            Percent(window.lineSeconds, wire), windowOverFloor.back());
+        if (!monitor) continue;
+        const Figures withMonitor = Upload(baud, sample, {true, {}});
+        Print("window shown, monitor open and following", baud, withMonitor);
+        if (!withMonitor.completed) return 1;
+        monitorOverFloor.push_back(Percent(withMonitor.lineSeconds, floor));
+        longestGapMs = std::max(longestGapMs, withMonitor.longestGuiGapMs);
+        longestBusyMs = std::max(longestBusyMs, withMonitor.longestBusyMs);
+        std::printf("round %d at %u bit/s: monitor open %.3f s on the line = floor %+.3f %%\n",
+                    round, baud, withMonitor.lineSeconds, monitorOverFloor.back());
+    }
+    std::printf(
+        "median of %d rounds at %u bit/s: floor = wire %+.3f %%; window shown, monitor "
+        "closed = floor %+.3f %%",
+        rounds, baud, Percentile(floorOverWire, 0.5), Percentile(windowOverFloor, 0.5));
+    if (monitor)
+        std::printf("; monitor open and following = floor %+.3f %%",
+                    Percentile(monitorOverFloor, 0.5));
+    std::printf("\n  longest GUI-thread gap %.2f ms, longest busy spell %.2f ms\n", longestGapMs,
+                longestBusyMs);
+    return 0;
 }
 
 long ResidentKiB() {
@@ -255,6 +360,26 @@ int main(int argc, char* argv[]) {
     std::vector<unsigned> speeds{0, 115200, 9600};
     if (argc > 2 && std::strcmp(argv[1], "--baud") == 0)
         speeds = {static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))};
+    const bool floorRounds = argc > 2 && std::strcmp(argv[1], "--floor") == 0;
+    const QString floorClient = floorRounds ? QString::fromLocal8Bit(argv[2]) : QString();
+    unsigned floorBaud = 115200;
+    int rounds = 3;
+    bool floorMonitor = false;
+    for (int i = 3; floorRounds && i < argc; ++i) {
+        if (std::strcmp(argv[i], "--monitor") == 0)
+            floorMonitor = true;
+        else if (i + 1 < argc && std::strcmp(argv[i], "--baud") == 0)
+            floorBaud = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        else if (i + 1 < argc && std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::max(1, std::atoi(argv[++i]));
+    }
+    if (floorRounds && floorBaud == 0) {
+        std::fprintf(stderr, "upload_bench: the floor is measured at a line speed\n");
+        return 2;
+    }
+    // The client is named from where the bench was started.
+    const QString clientPath =
+        floorRounds ? QDir::current().absoluteFilePath(floorClient) : QString();
     const bool monitor = argc > 1 && std::strcmp(argv[1], "--monitor") == 0;
     const unsigned monitorBaud =
         monitor && argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 115200;
@@ -286,6 +411,9 @@ int main(int argc, char* argv[]) {
             std::printf("monitor picture at 40 %% of the upload: %s\n", qPrintable(shotPath));
         return figures.shotSaved ? 0 : 1;
     }
+    if (floorRounds)
+        return FloorRounds(clientPath, floorBaud, rounds, floorMonitor, sample,
+                           folder.filePath(QStringLiteral("load.frames")));
     if (monitor) {
         // Alternated, so a machine that slows down or speeds up meanwhile weighs on both; the
         // median of the rounds' differences keeps one disturbed round from deciding.
