@@ -28,7 +28,9 @@ void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
     for (QWidget* control : controls) control->setEnabled(enabled);
 }
 
-// The switches of the one-byte value fields: the base first, then the room it needs.
+// The switches of the one-byte value fields: the base first, then the room it needs, so the
+// text shown keeps the room of the base before (a hex 0A back from decimal shows as 00A)
+// until the value is next set.
 void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
     const int item = SwitchItem(box);
     if (item < 0) {
@@ -37,7 +39,7 @@ void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
     }
     const torvel::TBase base = torvel::BaseOfSwitchItem(item);
     field.SetBase(base);
-    field.setMaxLength(torvel::ValueFieldMaxLength(base));
+    field.SetMaxLengthKeepingText(torvel::ValueFieldMaxLength(base));
 }
 
 }  // namespace
