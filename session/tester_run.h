@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+#include "common/rate_estimator.h"
 #include "protocol/exchange.h"
 #include "session/board_session.h"
 #include "tester/irq_operation.h"
@@ -60,6 +61,8 @@ public:
     QTimer* RepetitionTimer() const { return repetitionTimer_; }
     QTimer* PageTimer() const { return pageTimer_; }
     const TResultFile& ResultFile() const { return resultFile_; }
+    // The speed of a repeated read or write, in requests.
+    const RateEstimator& Rate() const { return rate_; }
 
     // An operation that ends before it starts: the status says the operator erred.
     void RefuseStart(const QString& event, const QString& tag = QString());
@@ -75,6 +78,8 @@ private:
     void WriteReply(const DecodedReply& reply);
     void IrqReply(const DecodedReply& reply);
     void Follow(TStepEnd end);
+    // The speed of the repeated operation, just after one of its requests has gone.
+    void ShowSpeed(const TRepeatingOperation& operation, bool first);
     void Disarm();
     TRepeatingOperation* Repeating();
     TBoardRanges BoardRanges() const;
@@ -98,6 +103,8 @@ private:
     QTimer* pageTimer_ = nullptr;
     TResultFile resultFile_;
     std::optional<TResultLayout> resultLayout_;
+    RateEstimator rate_;
+    bool speedShown_ = false;
 };
 
 }  // namespace torvel
