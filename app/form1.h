@@ -292,6 +292,7 @@ private:
     void TesterProgress(int percent) override;
     void ReadValue(quint16 value) override;
     void WriteValue(quint16 value) override;
+    void StepcountReduced(int stepcount) override;
 
     void MenuOpenClick();
     void MenuExitClick();

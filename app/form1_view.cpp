@@ -1,6 +1,8 @@
 // TForm1: what the board session shows, turned into events and controls.
 #include <QLabel>
 #include <QProgressBar>
+#include <QSpinBox>
+#include <algorithm>
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
@@ -74,4 +76,10 @@ void TForm1::ReadValue(quint16 value) {
 void TForm1::WriteValue(quint16 value) {
     writeValue_ = value;
     ui->MEdit3->SetValue(writeValue_);
+}
+
+void TForm1::StepcountReduced(int stepcount) {
+    // Shown in SpinEdit1 when the tab is given back, and kept in "TORVEL.INI": never a count
+    // the field cannot take (a file of one value, or none).
+    Stepcount = std::clamp(stepcount, ui->SpinEdit1->minimum(), ui->SpinEdit1->maximum());
 }

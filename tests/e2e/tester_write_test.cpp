@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRandomGenerator>
+#include <QSpinBox>
 
 #include "tester/input_file.h"
 #include "tester_window.h"
@@ -166,5 +167,50 @@ TEST_F(TesterWindow, WritesThatCannotStartSendNothingAndSaySo) {
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
     EXPECT_EQ(BoardRequests().size(), before);
 }
+
+// --- a repeated RAM/ROM write from a file of fewer values than asked: SpinEdit1 shows the
+// count it went on with, which "TORVEL.INI" keeps ---
+
+struct ReducedCase {
+    const char* name;
+    QByteArray values;  // the input file
+    int reducedTo;      // in the journal
+    int shown;          // SpinEdit1, at least its least count of 2
+};
+
+void PrintTo(const ReducedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReducedRepeatCount : public TesterWindow,
+                           public ::testing::WithParamInterface<ReducedCase> {};
+
+TEST_P(ReducedRepeatCount, IsShownAtTheEndAndKept) {
+    const ReducedCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(ConnectTester());
+    FromFile(PathOf(QStringLiteral("in.txt")), c.values);
+    Address(2, 0x200);
+    Repeat(50);
+    Write();
+    EXPECT_EQ(Events().constLast(),
+              QStringLiteral("[ТЕСТЕР] Количество повторов уменьшено до %1").arg(c.reducedTo));
+    EXPECT_EQ(Control<QSpinBox>("SpinEdit1")->value(), c.shown);
+    EXPECT_TRUE(TesterControlsEnabled());
+    Form().SaveSettings();
+    const QStringList lines =
+        QString::fromLatin1(torvel_test::ReadFileBytes(QStringLiteral("TORVEL.INI")))
+            .split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Stepcount=%1").arg(c.shown)))
+        << lines.join(u'|').toStdString();
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Board, ReducedRepeatCount, ::testing::Values(
+    ReducedCase{"TwelveValues", "A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC\r\n", 12, 12},
+    ReducedCase{"OneValue", "A1\r\n", 1, 2},
+    // Refused: nothing to write.
+    ReducedCase{"NoValue", "// nothing here\r\n", 0, 2}),
+    torvel_test::CaseName());
+// clang-format on
 
 }  // namespace
