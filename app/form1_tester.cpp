@@ -14,6 +14,7 @@
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
+#include "common/rate_estimator.h"
 #include "tester/address_rules.h"
 #include "ui_form1.h"
 
@@ -188,6 +189,23 @@ void TForm1::ShowTesterState() {
     CheckBox3Click();
     ui->MEdit4->SetBase(torvel::bHEX);
     ui->MEdit4->SetValue(IrqReturnAddr);
+}
+
+void TForm1::ShowTesterSpeed(const torvel::RateEstimator* rate) {
+    QLabel* label = ui->LabelTestTimeLeft;
+    if (!rate) {
+        label->clear();
+        label->setToolTip(QString());
+        return;
+    }
+    if (!rate->TimeLeftKnown()) {
+        label->setText(QStringLiteral("Осталось: …"));
+        label->setToolTip(QStringLiteral("Скорость: измеряется"));
+        return;
+    }
+    label->setText(QStringLiteral("Осталось: ") + torvel::DurationText(rate->TimeLeftNs()));
+    label->setToolTip(QStringLiteral("Скорость: %1 запросов/с")
+                          .arg(QString::number(rate->Rate(), 'f', rate->Rate() < 10 ? 1 : 0)));
 }
 
 void TForm1::StopTesterOperation() {

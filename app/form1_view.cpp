@@ -1,12 +1,26 @@
-// TForm1: what the board session shows, turned into events and controls.
+// TForm1: what the board session shows, turned into events and controls. The displays that
+// change with every record of a load or a repeated tester operation take each change at once
+// and are painted by their pacer.
 #include <QLabel>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <algorithm>
 
 #include "app/form1.h"
+#include "app/monitor_window.h"
 #include "app/multi_base_edit.h"
+#include "app/paint_pacer.h"
 #include "ui_form1.h"
+
+void TForm1::CreatePacers() {
+    const auto lineBusy = [this] { return exchange_.ReplyExpected(); };
+    loadPacer_ = new torvel::TPaintPacer({ui->PBLoad, ui->SB1}, lineBusy, this);
+    testerPacer_ = new torvel::TPaintPacer({ui->PBTest, ui->LabelTestTimeLeft}, lineBusy, this);
+}
+
+void TForm1::RefreshMonitorAtEnd() {
+    if (monitor_ && monitor_->isVisible()) monitor_->Refresh();
+}
 
 void TForm1::Event(const torvel::TSessionEvent& event) {
     LogEvent(event.Text, event.Tag);
@@ -50,14 +64,24 @@ void TForm1::Panel(int number, const QString& text) {
 
 void TForm1::LoadProgress(int percent) {
     ui->PBLoad->setValue(percent);
+    loadPacer_->Changed();
 }
 
 void TForm1::UploadPosition(quint16 position) {
     ShowUploadPosition(position);
+    loadPacer_->Changed();
 }
 
 void TForm1::UploadSpeed(const torvel::RateEstimator* rate) {
+    // Reported from the load's first request to its end: its displays are paced as long.
+    if (rate) loadPacer_->Hold();
     ShowUploadSpeed(rate);
+    if (rate) {
+        loadPacer_->Changed();
+        return;
+    }
+    loadPacer_->Release();
+    RefreshMonitorAtEnd();
 }
 
 void TForm1::TesterStatus(const QString& text) {
@@ -66,6 +90,19 @@ void TForm1::TesterStatus(const QString& text) {
 
 void TForm1::TesterProgress(int percent) {
     ui->PBTest->setValue(percent);
+    testerPacer_->Changed();
+}
+
+void TForm1::TesterSpeed(const torvel::RateEstimator* rate) {
+    // Reported from a repeated operation's first request to its end.
+    if (rate) testerPacer_->Hold();
+    ShowTesterSpeed(rate);
+    if (rate) {
+        testerPacer_->Changed();
+        return;
+    }
+    testerPacer_->Release();
+    RefreshMonitorAtEnd();
 }
 
 void TForm1::ReadValue(quint16 value) {
