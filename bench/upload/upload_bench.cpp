@@ -37,6 +37,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/form1.h"
@@ -59,6 +60,16 @@ double Micro(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
+// User and system time of the calling thread (RUSAGE_THREAD) or of the process.
+double CpuSeconds(int who) {
+    rusage usage{};
+    if (getrusage(who, &usage) != 0) return 0;
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // What one upload measured.
 struct Figures {
     bool completed = false;
@@ -76,6 +87,10 @@ struct Figures {
     bool shotSaved = false;
     // From the first request's write to the last reply's packet: what a bare client counts.
     double lineSeconds = 0;
+    // Processor time of the GUI thread and of the whole process (the port's event thread
+    // too): what the window costs however busy the machine is.
+    double guiCpuSeconds = 0;
+    double processCpuSeconds = 0;
     QByteArrayList written;  // the request lines, when asked for
 };
 
@@ -147,6 +162,8 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     form.ComPort1->AddListener(&writes);
 
     torvel::bench::GuiThreadProbe probe;
+    const double guiCpuBefore = CpuSeconds(RUSAGE_THREAD);
+    const double processCpuBefore = CpuSeconds(RUSAGE_SELF);
     const Clock::time_point start = Clock::now();
     form.Button2Click();
     bool shotTaken = mode.shot.isEmpty();
@@ -165,6 +182,8 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         },
         600000);
     figures.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.guiCpuSeconds = CpuSeconds(RUSAGE_THREAD) - guiCpuBefore;
+    figures.processCpuSeconds = CpuSeconds(RUSAGE_SELF) - processCpuBefore;
     figures.lineSeconds = std::chrono::duration<double>(lastPacket - firstWrite).count();
     figures.longestGuiGapMs = probe.LongestGapMs();
     figures.gapsOver20Ms = probe.GapsOver20Ms();
@@ -201,6 +220,9 @@ void Print(const char* name, unsigned baud, const Figures& f) {
         "longest reply handler %.2f ms, longest write %.2f ms\n",
         f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs, f.longestWriteMs);
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
+    if (f.requests > 0)
+        std::printf("  processor time a request: GUI thread %.1f us, whole process %.1f us\n",
+                    f.guiCpuSeconds * 1e6 / f.requests, f.processCpuSeconds * 1e6 / f.requests);
 }
 
 // What the bare client took for the lines of `frames` at `baud`, by its own count; 0 when it
@@ -243,6 +265,7 @@ int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor,
     std::vector<double> floorOverWire;
     std::vector<double> windowOverFloor;
     std::vector<double> monitorOverFloor;
+    std::vector<double> guiCpuUs;  // a request, monitor closed
     double longestGapMs = 0;
     double longestBusyMs = 0;
     for (int round = 1; round <= rounds; ++round) {
@@ -261,6 +284,7 @@ int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor,
         const double wire = WireSeconds(window, baud);
         floorOverWire.push_back(Percent(floor, wire));
         windowOverFloor.push_back(Percent(window.lineSeconds, floor));
+        guiCpuUs.push_back(window.guiCpuSeconds * 1e6 / window.requests);
         longestGapMs = std::max(longestGapMs, window.longestGuiGapMs);
         longestBusyMs = std::max(longestBusyMs, window.longestBusyMs);
         std::printf(
@@ -285,8 +309,10 @@ int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor,
     if (monitor)
         std::printf("; monitor open and following = floor %+.3f %%",
                     Percentile(monitorOverFloor, 0.5));
-    std::printf("\n  longest GUI-thread gap %.2f ms, longest busy spell %.2f ms\n", longestGapMs,
-                longestBusyMs);
+    std::printf(
+        "\n  longest GUI-thread gap %.2f ms, longest busy spell %.2f ms; GUI thread's "
+        "processor time a request (monitor closed) %.1f us\n",
+        longestGapMs, longestBusyMs, Percentile(guiCpuUs, 0.5));
     return 0;
 }
 
