@@ -15,9 +15,10 @@
 //   upload_bench --monitor [N]   (monitor closed, open, closed, open at N bit/s, default 115200)
 //   upload_bench --ring          (a full ring: memory and the longest refresh)
 //   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
-//   upload_bench --floor CLIENT [--baud N] [--rounds R] [--monitor]
+//   upload_bench --floor CLIENT [--baud N] [--rounds R] [--monitor] [--hidden]
 //                                (R rounds at N bit/s, default 3 at 115200: the window, the
-//                                client, and with --monitor the window with its monitor open)
+//                                client, with --monitor the window with its monitor open, with
+//                                --hidden the window not shown)
 
 #include <QAction>
 #include <QApplication>
@@ -99,6 +100,7 @@ struct UploadMode {
     bool monitorOpen = false;
     QString shot;  // a picture of the monitor at 40 % of the image
     bool keepWritten = false;
+    bool hidden = false;  // the window never shown
 };
 
 Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}) {
@@ -119,9 +121,9 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     }
     form.Dialogs().setNextFileName(sample);
     form.Button1Click();
-    // Shown in every run, so that a run with the monitor differs from one without it by the
-    // monitor alone and not by the main window's own painting.
-    form.show();
+    // Shown in every run but the one that asks not to, so that a run with the monitor differs
+    // from one without it by the monitor alone and not by the main window's own painting.
+    if (!mode.hidden) form.show();
     if (mode.monitorOpen || !mode.shot.isEmpty())
         form.findChild<QAction*>(QStringLiteral("MenuMonitor"))->trigger();
 
@@ -258,61 +260,75 @@ double WireSeconds(const Figures& f, unsigned baud) {
     return static_cast<double>(f.wireCharacters) * 10.0 / baud;
 }
 
-// Rounds of the window (and with `monitor` the window with its monitor open) alternating with
-// the bare client on the lines the window wrote in the first round.
-int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor,
+// One way of running the window against the floor, and what its rounds measured.
+struct FloorVariant {
+    const char* name;
+    UploadMode mode;
+    std::vector<double> overFloor;  // line time against the floor's, in per cent
+    std::vector<double> guiCpuUs;   // the GUI thread's processor time a request
+};
+
+// Rounds of the window (shown with its monitor closed; with `monitor` also open and following;
+// with `hidden` also not shown at all, which is what the line costs without any painting)
+// alternating with the bare client on the lines the window wrote in the first round.
+int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor, bool hidden,
                 const QString& sample, const QString& frames) {
+    std::vector<FloorVariant> variants{{"window shown, monitor closed", {}, {}, {}}};
+    if (monitor)
+        variants.push_back(
+            {"window shown, monitor open and following", {true, {}, false, false}, {}, {}});
+    if (hidden) variants.push_back({"window not shown", {false, {}, false, true}, {}, {}});
     std::vector<double> floorOverWire;
-    std::vector<double> windowOverFloor;
-    std::vector<double> monitorOverFloor;
-    std::vector<double> guiCpuUs;  // a request, monitor closed
     double longestGapMs = 0;
     double longestBusyMs = 0;
     for (int round = 1; round <= rounds; ++round) {
-        const Figures window = Upload(baud, sample, {false, {}, round == 1});
-        Print("window shown, monitor closed", baud, window);
-        if (!window.completed) return 1;
-        if (round == 1) {
-            QFile file(frames);
-            if (!file.open(QIODevice::WriteOnly) || file.write(window.written.join()) < 0) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(frames));
-                return 1;
+        double floor = 0;
+        double wire = 0;
+        for (FloorVariant& variant : variants) {
+            UploadMode mode = variant.mode;
+            mode.keepWritten = round == 1 && &variant == &variants.front();
+            const Figures window = Upload(baud, sample, mode);
+            Print(variant.name, baud, window);
+            if (!window.completed) return 1;
+            if (mode.keepWritten) {
+                QFile file(frames);
+                if (!file.open(QIODevice::WriteOnly) || file.write(window.written.join()) < 0) {
+                    std::fprintf(stderr, "cannot write %s\n", qPrintable(frames));
+                    return 1;
+                }
             }
+            // The floor right after the first variant, so that both meet the same machine.
+            if (&variant == &variants.front()) {
+                floor = FloorSeconds(client, frames, baud);
+                if (floor <= 0) return 1;
+                wire = WireSeconds(window, baud);
+                floorOverWire.push_back(Percent(floor, wire));
+                std::printf("round %d at %u bit/s: floor %.3f s = wire %+.3f %%\n", round, baud,
+                            floor, floorOverWire.back());
+            }
+            variant.overFloor.push_back(Percent(window.lineSeconds, floor));
+            variant.guiCpuUs.push_back(window.guiCpuSeconds * 1e6 / window.requests);
+            if (!mode.hidden) {
+                longestGapMs = std::max(longestGapMs, window.longestGuiGapMs);
+                longestBusyMs = std::max(longestBusyMs, window.longestBusyMs);
+            }
+            std::printf(
+                "round %d at %u bit/s: %s %.3f s on the line = wire %+.3f %% = floor "
+                "%+.3f %%\n",
+                round, baud, variant.name, window.lineSeconds, Percent(window.lineSeconds, wire),
+                variant.overFloor.back());
         }
-        const double floor = FloorSeconds(client, frames, baud);
-        if (floor <= 0) return 1;
-        const double wire = WireSeconds(window, baud);
-        floorOverWire.push_back(Percent(floor, wire));
-        windowOverFloor.push_back(Percent(window.lineSeconds, floor));
-        guiCpuUs.push_back(window.guiCpuSeconds * 1e6 / window.requests);
-        longestGapMs = std::max(longestGapMs, window.longestGuiGapMs);
-        longestBusyMs = std::max(longestBusyMs, window.longestBusyMs);
-        std::printf(
-            "round %d at %u bit/s: floor %.3f s = wire %+.3f %%; window %.3f s on the "
-            "line = wire %+.3f %% = floor %+.3f %%\n",
-            round, baud, floor, floorOverWire.back(), window.lineSeconds,
-            Percent(window.lineSeconds, wire), windowOverFloor.back());
-        if (!monitor) continue;
-        const Figures withMonitor = Upload(baud, sample, {true, {}});
-        Print("window shown, monitor open and following", baud, withMonitor);
-        if (!withMonitor.completed) return 1;
-        monitorOverFloor.push_back(Percent(withMonitor.lineSeconds, floor));
-        longestGapMs = std::max(longestGapMs, withMonitor.longestGuiGapMs);
-        longestBusyMs = std::max(longestBusyMs, withMonitor.longestBusyMs);
-        std::printf("round %d at %u bit/s: monitor open %.3f s on the line = floor %+.3f %%\n",
-                    round, baud, withMonitor.lineSeconds, monitorOverFloor.back());
     }
+    std::printf("median of %d rounds at %u bit/s: floor = wire %+.3f %%\n", rounds, baud,
+                Percentile(floorOverWire, 0.5));
+    for (const FloorVariant& variant : variants)
+        std::printf("  %s = floor %+.3f %%; the GUI thread's processor time a request %.1f us\n",
+                    variant.name, Percentile(variant.overFloor, 0.5),
+                    Percentile(variant.guiCpuUs, 0.5));
     std::printf(
-        "median of %d rounds at %u bit/s: floor = wire %+.3f %%; window shown, monitor "
-        "closed = floor %+.3f %%",
-        rounds, baud, Percentile(floorOverWire, 0.5), Percentile(windowOverFloor, 0.5));
-    if (monitor)
-        std::printf("; monitor open and following = floor %+.3f %%",
-                    Percentile(monitorOverFloor, 0.5));
-    std::printf(
-        "\n  longest GUI-thread gap %.2f ms, longest busy spell %.2f ms; GUI thread's "
-        "processor time a request (monitor closed) %.1f us\n",
-        longestGapMs, longestBusyMs, Percentile(guiCpuUs, 0.5));
+        "  shown: longest GUI-thread gap of a 1 ms timer %.2f ms, longest busy spell of "
+        "its event loop %.2f ms\n",
+        longestGapMs, longestBusyMs);
     return 0;
 }
 
@@ -391,9 +407,12 @@ int main(int argc, char* argv[]) {
     unsigned floorBaud = 115200;
     int rounds = 3;
     bool floorMonitor = false;
+    bool floorHidden = false;
     for (int i = 3; floorRounds && i < argc; ++i) {
         if (std::strcmp(argv[i], "--monitor") == 0)
             floorMonitor = true;
+        else if (std::strcmp(argv[i], "--hidden") == 0)
+            floorHidden = true;
         else if (i + 1 < argc && std::strcmp(argv[i], "--baud") == 0)
             floorBaud = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         else if (i + 1 < argc && std::strcmp(argv[i], "--rounds") == 0)
@@ -438,7 +457,7 @@ int main(int argc, char* argv[]) {
         return figures.shotSaved ? 0 : 1;
     }
     if (floorRounds)
-        return FloorRounds(clientPath, floorBaud, rounds, floorMonitor, sample,
+        return FloorRounds(clientPath, floorBaud, rounds, floorMonitor, floorHidden, sample,
                            folder.filePath(QStringLiteral("load.frames")));
     if (monitor) {
         // Alternated, so a machine that slows down or speeds up meanwhile weighs on both; the
