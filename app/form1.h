@@ -206,9 +206,9 @@ public:
     // Status bar SB1's panels, numbered 1..5 from the left.
     QLabel* StatusPanel(int number) const;
 
-    // What paints the displays of a load (PBLoad and SB1) and of a repeated tester operation
-    // (PBTest and its time left) while one runs: every change is taken at once, the painting
-    // comes at a steady pace and at the end.
+    // What paints the displays of a load (PBLoad, status-bar panels 4 and 5) and of a repeated
+    // tester operation (PBTest and its time left) while one runs: every change is taken at
+    // once, the painting comes at a steady pace and at the end.
     torvel::TPaintPacer& LoadPacer() const { return *loadPacer_; }
     torvel::TPaintPacer& TesterPacer() const { return *testerPacer_; }
 

@@ -14,7 +14,10 @@
 
 void TForm1::CreatePacers() {
     const auto lineBusy = [this] { return exchange_.ReplyExpected(); };
-    loadPacer_ = new torvel::TPaintPacer({ui->PBLoad, ui->SB1}, lineBusy, this);
+    // Panel 3 changes only as a run begins and ends; the status bar itself is repainted only
+    // when its panels ask for a new layout, which they do not while held.
+    loadPacer_ =
+        new torvel::TPaintPacer({ui->PBLoad, StatusPanel(4), StatusPanel(5)}, lineBusy, this);
     testerPacer_ = new torvel::TPaintPacer({ui->PBTest, ui->LabelTestTimeLeft}, lineBusy, this);
 }
 

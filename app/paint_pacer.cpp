@@ -1,5 +1,6 @@
 #include "app/paint_pacer.h"
 
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <utility>
@@ -8,7 +9,7 @@ namespace torvel {
 
 TPaintPacer::TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent)
     : QObject(parent), lineBusy_(std::move(lineBusy)), timer_(new QTimer(this)) {
-    for (QWidget* widget : widgets) widgets_.append(widget);
+    for (QWidget* widget : widgets) widgets_.append({widget});
     timer_->setInterval(kIntervalMs);
     connect(timer_, &QTimer::timeout, this, &TPaintPacer::Tick);
 }
@@ -17,10 +18,20 @@ void TPaintPacer::Hold() {
     if (holding_) return;
     holding_ = true;
     due_ = false;
-    // Disabled updates make a new value's repaint a no-op; the window system's own paints
-    // (an expose) still come through.
-    for (QWidget* widget : widgets_)
-        if (widget) widget->setUpdatesEnabled(false);
+    for (THeld& held : widgets_) {
+        QWidget* widget = held.Widget;
+        if (!widget) continue;
+        // Disabled updates make a new value's repaint a no-op; the window system's own paints
+        // (an expose) still come through.
+        widget->setUpdatesEnabled(false);
+        // A label asks its window for a new layout at every text; kept at the size it has,
+        // it asks nothing. One not shown yet has no size to keep.
+        held.Frozen = qobject_cast<QLabel*>(widget) && widget->isVisible();
+        if (!held.Frozen) continue;
+        held.MinimumSize = widget->minimumSize();
+        held.MaximumSize = widget->maximumSize();
+        widget->setFixedSize(widget->size());
+    }
     timer_->start();
 }
 
@@ -51,7 +62,8 @@ void TPaintPacer::Tick() {
 
 void TPaintPacer::Paint() {
     due_ = false;
-    for (QWidget* widget : widgets_) {
+    for (const THeld& held : widgets_) {
+        QWidget* widget = held.Widget;
         if (!widget) continue;
         widget->setUpdatesEnabled(true);
         widget->repaint();
@@ -64,8 +76,14 @@ void TPaintPacer::Release() {
     holding_ = false;
     due_ = false;
     timer_->stop();
-    for (QWidget* widget : widgets_) {
+    for (THeld& held : widgets_) {
+        QWidget* widget = held.Widget;
         if (!widget) continue;
+        if (held.Frozen) {
+            widget->setMinimumSize(held.MinimumSize);
+            widget->setMaximumSize(held.MaximumSize);
+            held.Frozen = false;
+        }
         widget->setUpdatesEnabled(true);
         widget->repaint();
     }

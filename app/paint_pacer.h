@@ -3,11 +3,13 @@
 // load, a repeated tester operation) off the exchange's path. While it holds them, the widgets
 // take every new value at once (their texts and values stay exact) but are painted only at a
 // steady pace: just after a request has gone out, when the reply is a wire time away, or at
-// the tick itself while the line is quiet. Released, they are painted in their final state.
+// the tick itself while the line is quiet. A shown label also keeps its size, since a new text
+// would otherwise lay its window out again. Released, they are painted in their final state.
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <functional>
 
 class QTimer;
@@ -36,9 +38,17 @@ public:
     void Tick();
 
 private:
+    // A widget held, and the size limits it had when its size was kept.
+    struct THeld {
+        QPointer<QWidget> Widget;
+        bool Frozen = false;
+        QSize MinimumSize{};
+        QSize MaximumSize{};
+    };
+
     void Paint();
 
-    QList<QPointer<QWidget>> widgets_;
+    QList<THeld> widgets_;
     std::function<bool()> lineBusy_;
     QTimer* timer_ = nullptr;
     bool holding_ = false;

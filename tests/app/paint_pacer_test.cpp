@@ -140,4 +140,44 @@ TEST(PaintPacer, ReleaseGivesEveryWidgetItsUpdatesBackOnce) {
     EXPECT_TRUE(label->updatesEnabled());
 }
 
+// Counts the layout requests a widget gets.
+class LayoutCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::LayoutRequest) ++requests;
+        return false;
+    }
+    int requests = 0;
+};
+
+TEST(PaintPacer, AShownLabelKeepsItsSizeWhileHeld) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* label = new QLabel(QStringLiteral("1"), &window);
+    layout->addWidget(label);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    const QSize shown = label->size();
+    LayoutCounter counter;
+    window.installEventFilter(&counter);
+    TPaintPacer pacer(
+        {label}, [] { return true; }, nullptr);
+
+    pacer.Hold();
+    QCoreApplication::processEvents();
+    counter.requests = 0;
+    label->setText(QStringLiteral("a text far longer than the one the label was laid out for"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.requests, 0);
+    EXPECT_EQ(label->size(), shown);
+
+    // Released, the label takes the room its text asks for.
+    pacer.Release();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->minimumSize(), QSize(0, 0));
+    EXPECT_EQ(label->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    EXPECT_GT(label->width(), shown.width());
+}
+
 }  // namespace

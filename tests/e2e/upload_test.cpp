@@ -5,7 +5,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
 
 #include "app/paint_pacer.h"
 #include "fpga/sample_config.h"
@@ -216,8 +215,13 @@ TEST_P(ShownLoad, ShowsSpeedAndTimeLeftThenEndsOnTheFinalState) {
     EXPECT_EQ(Control<QProgressBar>("PBLoad")->value(), c.progress);
     EXPECT_FALSE(form.LoadPacer().Holding());
     EXPECT_TRUE(Control<QProgressBar>("PBLoad")->updatesEnabled());
-    EXPECT_TRUE(Control<QStatusBar>("SB1")->updatesEnabled());
-    EXPECT_TRUE(form.StatusPanel(4)->updatesEnabled());
+    for (int number : {4, 5}) {
+        QLabel* panel = form.StatusPanel(number);
+        EXPECT_TRUE(panel->updatesEnabled()) << number;
+        // The size kept while the load ran is given back.
+        EXPECT_EQ(panel->width(), 100) << number;
+        EXPECT_EQ(panel->maximumHeight(), QWIDGETSIZE_MAX) << number;
+    }
 }
 
 // 2000 bytes: the first byte, then 20 a request; a refused chunk of 30 leaves the position
