@@ -66,23 +66,18 @@ void TForm1::Panel(int number, const QString& text) {
 }
 
 void TForm1::LoadProgress(int percent) {
-    ui->PBLoad->setValue(percent);
-    loadPacer_->Changed();
+    loadPacer_->Take(*ui->PBLoad, [&] { ui->PBLoad->setValue(percent); });
 }
 
 void TForm1::UploadPosition(quint16 position) {
-    ShowUploadPosition(position);
-    loadPacer_->Changed();
+    loadPacer_->Take(*StatusPanel(4), [&] { ShowUploadPosition(position); });
 }
 
 void TForm1::UploadSpeed(const torvel::RateEstimator* rate) {
     // Reported from the load's first request to its end: its displays are paced as long.
     if (rate) loadPacer_->Hold();
-    ShowUploadSpeed(rate);
-    if (rate) {
-        loadPacer_->Changed();
-        return;
-    }
+    loadPacer_->Take(*StatusPanel(5), [&] { ShowUploadSpeed(rate); });
+    if (rate) return;
     loadPacer_->Release();
     RefreshMonitorAtEnd();
 }
@@ -92,18 +87,14 @@ void TForm1::TesterStatus(const QString& text) {
 }
 
 void TForm1::TesterProgress(int percent) {
-    ui->PBTest->setValue(percent);
-    testerPacer_->Changed();
+    testerPacer_->Take(*ui->PBTest, [&] { ui->PBTest->setValue(percent); });
 }
 
 void TForm1::TesterSpeed(const torvel::RateEstimator* rate) {
     // Reported from a repeated operation's first request to its end.
     if (rate) testerPacer_->Hold();
-    ShowTesterSpeed(rate);
-    if (rate) {
-        testerPacer_->Changed();
-        return;
-    }
+    testerPacer_->Take(*ui->LabelTestTimeLeft, [&] { ShowTesterSpeed(rate); });
+    if (rate) return;
     testerPacer_->Release();
     RefreshMonitorAtEnd();
 }

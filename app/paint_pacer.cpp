@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QTimer>
-#include <QWidget>
 #include <utility>
 
 namespace torvel {
@@ -21,9 +20,7 @@ void TPaintPacer::Hold() {
     for (THeld& held : widgets_) {
         QWidget* widget = held.Widget;
         if (!widget) continue;
-        // Disabled updates make a new value's repaint a no-op; the window system's own paints
-        // (an expose) still come through.
-        widget->setUpdatesEnabled(false);
+        held.Changed = false;
         // A label asks its window for a new layout at every text; kept at the size it has,
         // it asks nothing. One not shown yet has no size to keep.
         held.Frozen = qobject_cast<QLabel*>(widget) && widget->isVisible();
@@ -35,8 +32,10 @@ void TPaintPacer::Hold() {
     timer_->start();
 }
 
-void TPaintPacer::Changed() {
-    if (!holding_ || !due_ || queued_) return;
+void TPaintPacer::Changed(QWidget& widget) {
+    for (THeld& held : widgets_)
+        if (held.Widget == &widget) held.Changed = true;
+    if (!due_ || queued_) return;
     queued_ = true;
     // Queued: the request has been written and the run's other displays of this record are
     // set by the time it runs.
@@ -62,12 +61,10 @@ void TPaintPacer::Tick() {
 
 void TPaintPacer::Paint() {
     due_ = false;
-    for (const THeld& held : widgets_) {
-        QWidget* widget = held.Widget;
-        if (!widget) continue;
-        widget->setUpdatesEnabled(true);
-        widget->repaint();
-        widget->setUpdatesEnabled(false);
+    for (THeld& held : widgets_) {
+        if (!held.Changed || !held.Widget) continue;
+        held.Changed = false;
+        held.Widget->repaint();
     }
 }
 
@@ -84,7 +81,7 @@ void TPaintPacer::Release() {
             widget->setMaximumSize(held.MaximumSize);
             held.Frozen = false;
         }
-        widget->setUpdatesEnabled(true);
+        held.Changed = false;
         widget->repaint();
     }
 }

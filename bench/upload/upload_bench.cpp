@@ -14,7 +14,9 @@
 //   upload_bench [--baud N]      (N alone; 0 is unpaced)
 //   upload_bench --monitor [N]   (monitor closed, open, closed, open at N bit/s, default 115200)
 //   upload_bench --ring          (a full ring: memory and the longest refresh)
-//   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
+//   upload_bench --shot FILE [WINDOW]
+//                                (a picture of the monitor at 40 % of an upload at 115200, and
+//                                one of the main window at that moment in WINDOW)
 //   upload_bench --floor CLIENT [--baud N] [--rounds R] [--monitor] [--hidden]
 //                                (R rounds at N bit/s, default 3 at 115200: the window, the
 //                                client, with --monitor the window with its monitor open, with
@@ -100,7 +102,8 @@ struct UploadMode {
     bool monitorOpen = false;
     QString shot;  // a picture of the monitor at 40 % of the image
     bool keepWritten = false;
-    bool hidden = false;  // the window never shown
+    bool hidden = false;   // the window never shown
+    QString windowShot{};  // a picture of the main window at the same moment
 };
 
 Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}) {
@@ -177,6 +180,11 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
                 figures.shotSaved = form.Monitor()->grab().save(mode.shot);
                 if (!figures.shotSaved)
                     std::fprintf(stderr, "cannot save %s\n", qPrintable(mode.shot));
+                // As a person sees it: what the pacer last painted.
+                if (!mode.windowShot.isEmpty() && !form.grab().save(mode.windowShot)) {
+                    figures.shotSaved = false;
+                    std::fprintf(stderr, "cannot save %s\n", qPrintable(mode.windowShot));
+                }
                 // The picture is all that was asked for.
                 return true;
             }
@@ -431,8 +439,12 @@ int main(int argc, char* argv[]) {
     const QString shot = argc > 2 && std::strcmp(argv[1], "--shot") == 0
                              ? QString::fromLocal8Bit(argv[2])
                              : QString();
-    // The picture goes where the caller asked, however the folder changes below.
+    // The pictures go where the caller asked, however the folder changes below.
     const QString shotPath = shot.isEmpty() ? shot : QDir::current().absoluteFilePath(shot);
+    const QString windowShotPath =
+        !shot.isEmpty() && argc > 3
+            ? QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[3]))
+            : QString();
     if (argc > 1 && std::strcmp(argv[1], "--ring") == 0) {
         QTemporaryDir folder;
         if (!folder.isValid() || !QDir::setCurrent(folder.path())) return 1;
@@ -451,9 +463,12 @@ int main(int argc, char* argv[]) {
     std::printf("image: %zu bytes from a 59691-byte sample\n", image->size());
 
     if (!shotPath.isEmpty()) {
-        const Figures figures = Upload(115200, sample, {false, shotPath});
+        const Figures figures =
+            Upload(115200, sample, {false, shotPath, false, false, windowShotPath});
         if (figures.shotSaved)
             std::printf("monitor picture at 40 %% of the upload: %s\n", qPrintable(shotPath));
+        if (figures.shotSaved && !windowShotPath.isEmpty())
+            std::printf("window picture at 40 %% of the upload: %s\n", qPrintable(windowShotPath));
         return figures.shotSaved ? 0 : 1;
     }
     if (floorRounds)
