@@ -66,6 +66,8 @@ void TForm1::Panel(int number, const QString& text) {
 }
 
 void TForm1::LoadProgress(int percent) {
+    // Most records leave the percentage as it was: nothing to paint then.
+    if (ui->PBLoad->value() == percent) return;
     loadPacer_->Take(*ui->PBLoad, [&] { ui->PBLoad->setValue(percent); });
 }
 
@@ -87,6 +89,7 @@ void TForm1::TesterStatus(const QString& text) {
 }
 
 void TForm1::TesterProgress(int percent) {
+    if (ui->PBTest->value() == percent) return;
     testerPacer_->Take(*ui->PBTest, [&] { ui->PBTest->setValue(percent); });
 }
 

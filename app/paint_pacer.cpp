@@ -61,11 +61,16 @@ void TPaintPacer::Tick() {
 
 void TPaintPacer::Paint() {
     due_ = false;
+    // The others are marked, the last one painted now: one pass of the window's backing
+    // store paints them all.
+    QWidget* last = nullptr;
     for (THeld& held : widgets_) {
         if (!held.Changed || !held.Widget) continue;
         held.Changed = false;
-        held.Widget->repaint();
+        if (last) last->update();
+        last = held.Widget;
     }
+    if (last) last->repaint();
 }
 
 void TPaintPacer::Release() {
@@ -82,7 +87,9 @@ void TPaintPacer::Release() {
             held.Frozen = false;
         }
         held.Changed = false;
-        widget->repaint();
+        // With the rest of the window the end changes, at the event loop's next pass: the
+        // handler that ends the run is not kept painting.
+        widget->update();
     }
 }
 

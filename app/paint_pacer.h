@@ -34,7 +34,7 @@ public:
     // run reports a record's displays just after its request has gone out.
     template <typename Change>
     void Take(QWidget& widget, Change&& change);
-    // Paints the widgets as they stand and lets their changes paint at once again.
+    // Has the widgets painted as they stand and lets their changes paint at once again.
     void Release();
     bool Holding() const { return holding_; }
 

@@ -61,8 +61,6 @@ public:
     QTimer* RepetitionTimer() const { return repetitionTimer_; }
     QTimer* PageTimer() const { return pageTimer_; }
     const TResultFile& ResultFile() const { return resultFile_; }
-    // The speed of a repeated read or write, in requests.
-    const RateEstimator& Rate() const { return rate_; }
 
     // An operation that ends before it starts: the status says the operator erred.
     void RefuseStart(const QString& event, const QString& tag = QString());
@@ -103,6 +101,7 @@ private:
     QTimer* pageTimer_ = nullptr;
     TResultFile resultFile_;
     std::optional<TResultLayout> resultLayout_;
+    // The speed of a repeated read or write, in requests.
     RateEstimator rate_;
     bool speedShown_ = false;
 };
