@@ -228,7 +228,6 @@ TEST_P(RepeatedOperation, ShowsItsTimeLeftThenEndsOnItsFinalState) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Board, RepeatedOperation, ::testing::Values(
     RepeatedCase{"RegisterReadRunsOut", {}, 1, 0x10, 5, "Button7", false, 100},
-    RepeatedCase{"CoilWriteRunsOut", {QStringLiteral("--loose-coils")}, 0, 3, 4, "Button8", false, 100},
     RepeatedCase{"PageWriteRunsOut", {QStringLiteral("--buffer"), QStringLiteral("44")}, 2, 0x100, 25,
                  "Button8", false, 0},
     RepeatedCase{"RegisterReadIsStopped", {}, 1, 0x10, 1000, "Button7", true, 0}),

@@ -53,13 +53,11 @@ public:
         testerDisplays << (rate ? QStringLiteral("speed %1/%2").arg(rate->Done()).arg(rate->Total())
                                 : QStringLiteral("speed over"));
     }
-    void StepcountReduced(int stepcount) override { reducedTo.append(stepcount); }
 
     QStringList events;
     QList<std::pair<TRunKind, TRunEndReason>> ends;
     // The tester's progress and speed, and its end, in the order reported.
     QStringList testerDisplays;
-    QList<int> reducedTo;
 };
 
 class SessionTest : public ::testing::Test {
@@ -306,8 +304,8 @@ INSTANTIATE_TEST_SUITE_P(Session, RunEnds, ::testing::Values(
     torvel::test::CaseName());
 // clang-format on
 
-// --- what a tester run shows as it goes: its progress, its speed from its first request to
-// its end, and a repeat count a short input file reduced ---
+// --- what a tester run shows as it goes: its progress, and its speed from its first request
+// to its end ---
 
 struct DisplayCase {
     const char* name;
@@ -360,33 +358,5 @@ INSTANTIATE_TEST_SUITE_P(Session, TesterDisplays, ::testing::Values(
     DisplayCase{"SingleRead", {}, SingleRegisterRead, {"progress 0", "ended"}}),
     torvel::test::CaseName());
 // clang-format on
-
-TEST_F(SessionTest, AShortInputFileReducesTheRepeatCountOnceThroughTheView) {
-    ASSERT_NO_FATAL_FAILURE(StartBoard());
-    ASSERT_NO_FATAL_FAILURE(Identify());
-    const QString input = folder_.filePath(QStringLiteral("in.txt"));
-    QFile file(input);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC\r\n");
-    file.close();
-    settings_.AddrType = atPage;
-    settings_.AutoRepeat = true;
-    settings_.Stepcount = 50;
-    settings_.DelayRepeat = 5;
-    settings_.WriteFromFile = true;
-    settings_.InputFileName = input;
-    ASSERT_EQ(session_.Tester().StartWrite(0x200, 0), TRefusal::rfNone);
-    EXPECT_EQ(view_.reducedTo, QList<int>{12});
-    ASSERT_TRUE(EndOf(TRunKind::rkTester).has_value());
-    EXPECT_EQ(view_.reducedTo, QList<int>{12});
-
-    // A file that holds enough says nothing.
-    view_.reducedTo.clear();
-    view_.ends.clear();
-    settings_.Stepcount = 12;
-    ASSERT_EQ(session_.Tester().StartWrite(0x200, 0), TRefusal::rfNone);
-    ASSERT_TRUE(EndOf(TRunKind::rkTester).has_value());
-    EXPECT_TRUE(view_.reducedTo.isEmpty());
-}
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The write stepper on what the end-to-end tests do not reach: single writes from a file, the
-// repeat count a short file leaves, and the requests a repeated write counts.
+// The write stepper on what the end-to-end tests do not reach: single writes from a file, and
+// the repeat count a short file leaves.
 #include "tester/write_operation.h"
 
 #include <gtest/gtest.h>
@@ -81,25 +81,5 @@ INSTANTIATE_TEST_SUITE_P(Write, RepeatReduction, ::testing::Values(
     ReductionCase{"CoilFromAShortFile",     atCoil, true,  5,  3,  std::nullopt, TWriteRefusal::wrNone}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
-
-TEST(TesterWrite, RequestsCountWhatHasGoneAndWhatAllTake) {
-    TTesterWrite coil;
-    coil.Start(Settings(atCoil, 3, true, 3));
-    EXPECT_EQ(coil.Requests(), (TRequestCount{1, 3}));
-    coil.NextRepetition();
-    EXPECT_EQ(coil.Requests(), (TRequestCount{2, 3}));
-
-    // 25 bytes, ten a request: three chunks; the one in flight counts as sent.
-    TTesterWrite page;
-    page.Start(Settings(atPage, 0x100, true, 25));
-    EXPECT_EQ(page.Requests(), (TRequestCount{1, 3}));
-    page.Reply(Reply(21));
-    page.NextPage();
-    EXPECT_EQ(page.Requests(), (TRequestCount{2, 3}));
-
-    TTesterWrite single;
-    single.Start(Settings(atPage, 0x100, false, 25));
-    EXPECT_EQ(single.Requests(), (TRequestCount{}));
-}
 
 }  // namespace
