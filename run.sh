@@ -6,9 +6,10 @@
 # shows the records go by. The board emulates a 115200 bit/s line, so the load takes seconds,
 # as on a bench. Without a display Torvel runs on a private Xvfb server; a screenshot of the
 # window is saved to demo/torvel.png, one of the exchange monitor during an upload to
-# demo/monitor.png, and Torvel keeps running until Ctrl-C, which ends its session the way the
-# close box does ("Конец сеанса" logged, journal saved). The board is stopped when the script
-# ends.
+# demo/monitor.png and one of the window at that moment (the speed and the time left in the
+# status bar) to demo/upload.png, and Torvel keeps running until Ctrl-C, which ends its
+# session the way the close box does ("Конец сеанса" logged, journal saved). The board is
+# stopped when the script ends.
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -132,14 +133,17 @@ xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$demo/torvel.png"
 echo "run.sh: screenshot saved to $demo/torvel.png"
 
 # The monitor during an upload: the upload benchmark drives a window of its own against a board
-# of its own and pictures the monitor at 40 % of the load, so the running session is untouched.
+# of its own and pictures the monitor and the window at 40 % of the load, so the running
+# session is untouched.
 upload_bench="$top/build/bench/upload/upload_bench"
 if [ ! -x "$upload_bench" ]; then
   echo "run.sh: no monitor screenshot: $upload_bench was not built" >&2
-elif QT_QPA_PLATFORM=offscreen timeout 120 "$upload_bench" --shot "$demo/monitor.png" >/dev/null 2>&1; then
+elif QT_QPA_PLATFORM=offscreen timeout 120 "$upload_bench" --shot "$demo/monitor.png" \
+       "$demo/upload.png" >/dev/null 2>&1; then
   echo "run.sh: screenshot of the exchange monitor saved to $demo/monitor.png"
+  echo "run.sh: screenshot of the window during the upload saved to $demo/upload.png"
 else
-  echo "run.sh: the exchange monitor screenshot could not be made" >&2
+  echo "run.sh: the screenshots during an upload could not be made" >&2
 fi
 echo "run.sh: Torvel is running on $DISPLAY in $demo; Ctrl-C ends it"
 wait "$torvel_pid" || true

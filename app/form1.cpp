@@ -53,6 +53,7 @@ TForm1::TForm1(QWidget* parent)
     ConnectLoadButtons();
     ConnectTesterControls();
     CreateStatusPanels();
+    CreatePacers();
     ConnectMenu();
     InstallTabGuard();
     ui->Splitter1->setSizes({kUpperAreaHeight, height() - kUpperAreaHeight});

@@ -39,6 +39,7 @@ class TComComboBox;
 class TComDataPacket;
 class TComPort;
 class TMonitorWindow;
+class TPaintPacer;
 class TerminationSignals;
 }  // namespace torvel
 
@@ -205,6 +206,12 @@ public:
     // Status bar SB1's panels, numbered 1..5 from the left.
     QLabel* StatusPanel(int number) const;
 
+    // What paints the displays of a load (PBLoad, status-bar panels 4 and 5) and of a repeated
+    // tester operation (PBTest and its time left) while one runs: every change is taken at
+    // once, the painting comes at a steady pace and at the end.
+    torvel::TPaintPacer& LoadPacer() const { return *loadPacer_; }
+    torvel::TPaintPacer& TesterPacer() const { return *testerPacer_; }
+
 private:
     // Created first: the components and state below are the session's own.
     torvel::TBoardSession* session_;
@@ -266,8 +273,13 @@ private:
     void ReportJournalFailure(const QString& text);
 
     void ConnectTesterControls();
-    // Panel 4's tool tip: bytes a second and the time left.
+    // Panel 5 and the tool tips of panels 4 and 5: bytes a second and the time left.
     void ShowUploadSpeed(const torvel::RateEstimator* rate);
+    // Beside PBTest: the time left of a repeated read or write.
+    void ShowTesterSpeed(const torvel::RateEstimator* rate);
+    void CreatePacers();
+    // The monitor, when shown, catches up with the end of a run at once.
+    void RefreshMonitorAtEnd();
     // A tester operation that ends before it starts: the status says the operator erred.
     void RefuseTesterStart(const QString& event, const QString& tag = QString());
     int SelectedAddressType() const;
@@ -292,6 +304,8 @@ private:
     void TesterProgress(int percent) override;
     void ReadValue(quint16 value) override;
     void WriteValue(quint16 value) override;
+    void TesterSpeed(const torvel::RateEstimator* rate) override;
+    void StepcountReduced(int stepcount) override;
 
     void MenuOpenClick();
     void MenuExitClick();
@@ -309,5 +323,7 @@ private:
     bool startupDone_ = false;
     bool endingBySignal_ = false;
     torvel::TMonitorWindow* monitor_ = nullptr;
+    torvel::TPaintPacer* loadPacer_ = nullptr;
+    torvel::TPaintPacer* testerPacer_ = nullptr;
     bool endSequenceDone_ = false;
 };

@@ -14,6 +14,7 @@
 
 #include "app/form1.h"
 #include "app/multi_base_edit.h"
+#include "common/rate_estimator.h"
 #include "tester/address_rules.h"
 #include "ui_form1.h"
 
@@ -28,7 +29,9 @@ void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
     for (QWidget* control : controls) control->setEnabled(enabled);
 }
 
-// The switches of the one-byte value fields: the base first, then the room it needs.
+// The switches of the one-byte value fields: the base first, then the room it needs, so the
+// text shown keeps the room of the base before (a hex 0A back from decimal shows as 00A)
+// until the value is next set.
 void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
     const int item = SwitchItem(box);
     if (item < 0) {
@@ -37,7 +40,7 @@ void SwitchValueField(TMultiBaseEdit& field, const QComboBox& box) {
     }
     const torvel::TBase base = torvel::BaseOfSwitchItem(item);
     field.SetBase(base);
-    field.setMaxLength(torvel::ValueFieldMaxLength(base));
+    field.SetMaxLengthKeepingText(torvel::ValueFieldMaxLength(base));
 }
 
 }  // namespace
@@ -186,6 +189,23 @@ void TForm1::ShowTesterState() {
     CheckBox3Click();
     ui->MEdit4->SetBase(torvel::bHEX);
     ui->MEdit4->SetValue(IrqReturnAddr);
+}
+
+void TForm1::ShowTesterSpeed(const torvel::RateEstimator* rate) {
+    QLabel* label = ui->LabelTestTimeLeft;
+    if (!rate) {
+        label->clear();
+        label->setToolTip(QString());
+        return;
+    }
+    if (!rate->TimeLeftKnown()) {
+        label->setText(QStringLiteral("Осталось: …"));
+        label->setToolTip(QStringLiteral("Скорость: измеряется"));
+        return;
+    }
+    label->setText(QStringLiteral("Осталось: ") + torvel::DurationText(rate->TimeLeftNs()));
+    label->setToolTip(QStringLiteral("Скорость: %1 запросов/с")
+                          .arg(QString::number(rate->Rate(), 'f', rate->Rate() < 10 ? 1 : 0)));
 }
 
 void TForm1::StopTesterOperation() {

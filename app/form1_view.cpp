@@ -1,10 +1,29 @@
-// TForm1: what the board session shows, turned into events and controls.
+// TForm1: what the board session shows, turned into events and controls. The displays that
+// change with every record of a load or a repeated tester operation take each change at once
+// and are painted by their pacer.
 #include <QLabel>
 #include <QProgressBar>
+#include <QSpinBox>
+#include <algorithm>
 
 #include "app/form1.h"
+#include "app/monitor_window.h"
 #include "app/multi_base_edit.h"
+#include "app/paint_pacer.h"
 #include "ui_form1.h"
+
+void TForm1::CreatePacers() {
+    const auto lineBusy = [this] { return exchange_.ReplyExpected(); };
+    // Panel 3 changes only as a run begins and ends; the status bar itself is repainted only
+    // when its panels ask for a new layout, which they do not while held.
+    loadPacer_ =
+        new torvel::TPaintPacer({ui->PBLoad, StatusPanel(4), StatusPanel(5)}, lineBusy, this);
+    testerPacer_ = new torvel::TPaintPacer({ui->PBTest, ui->LabelTestTimeLeft}, lineBusy, this);
+}
+
+void TForm1::RefreshMonitorAtEnd() {
+    if (monitor_ && monitor_->isVisible()) monitor_->Refresh();
+}
 
 void TForm1::Event(const torvel::TSessionEvent& event) {
     LogEvent(event.Text, event.Tag);
@@ -47,15 +66,22 @@ void TForm1::Panel(int number, const QString& text) {
 }
 
 void TForm1::LoadProgress(int percent) {
-    ui->PBLoad->setValue(percent);
+    // Most records leave the percentage as it was: nothing to paint then.
+    if (ui->PBLoad->value() == percent) return;
+    loadPacer_->Take(*ui->PBLoad, [&] { ui->PBLoad->setValue(percent); });
 }
 
 void TForm1::UploadPosition(quint16 position) {
-    ShowUploadPosition(position);
+    loadPacer_->Take(*StatusPanel(4), [&] { ShowUploadPosition(position); });
 }
 
 void TForm1::UploadSpeed(const torvel::RateEstimator* rate) {
-    ShowUploadSpeed(rate);
+    // Reported from the load's first request to its end: its displays are paced as long.
+    if (rate) loadPacer_->Hold();
+    loadPacer_->Take(*StatusPanel(5), [&] { ShowUploadSpeed(rate); });
+    if (rate) return;
+    loadPacer_->Release();
+    RefreshMonitorAtEnd();
 }
 
 void TForm1::TesterStatus(const QString& text) {
@@ -63,7 +89,17 @@ void TForm1::TesterStatus(const QString& text) {
 }
 
 void TForm1::TesterProgress(int percent) {
-    ui->PBTest->setValue(percent);
+    if (ui->PBTest->value() == percent) return;
+    testerPacer_->Take(*ui->PBTest, [&] { ui->PBTest->setValue(percent); });
+}
+
+void TForm1::TesterSpeed(const torvel::RateEstimator* rate) {
+    // Reported from a repeated operation's first request to its end.
+    if (rate) testerPacer_->Hold();
+    testerPacer_->Take(*ui->LabelTestTimeLeft, [&] { ShowTesterSpeed(rate); });
+    if (rate) return;
+    testerPacer_->Release();
+    RefreshMonitorAtEnd();
 }
 
 void TForm1::ReadValue(quint16 value) {
@@ -74,4 +110,10 @@ void TForm1::ReadValue(quint16 value) {
 void TForm1::WriteValue(quint16 value) {
     writeValue_ = value;
     ui->MEdit3->SetValue(writeValue_);
+}
+
+void TForm1::StepcountReduced(int stepcount) {
+    // Shown in SpinEdit1 when the tab is given back, and kept in "TORVEL.INI": never a count
+    // the field cannot take (a file of one value, or none).
+    Stepcount = std::clamp(stepcount, ui->SpinEdit1->minimum(), ui->SpinEdit1->maximum());
 }

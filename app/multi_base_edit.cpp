@@ -44,14 +44,15 @@ std::optional<qint32> TMultiBaseEdit::GetValue() const {
 }
 
 void TMultiBaseEdit::setMaxLength(int length) {
+    SetMaxLengthKeepingText(length);
+    const std::optional<qint32> value = GetValue();
+    if (text().size() > limit_ && value) SetValue(*value);
+}
+
+void TMultiBaseEdit::SetMaxLengthKeepingText(int length) {
     // 0 means no limit, as in the designer's files; Qt's own "no limit" is its default.
     limit_ = length > 0 ? length : kNoLimit;
-    const std::optional<qint32> value = GetValue();
-    if (text().size() > limit_ && value) {
-        SetValue(*value);
-    } else {
-        FitLimitToText();
-    }
+    FitLimitToText();
 }
 
 void TMultiBaseEdit::keyPressEvent(QKeyEvent* event) {

@@ -34,6 +34,9 @@ public:
     // until the user shortens it.
     int maxLength() const { return limit_; }
     void setMaxLength(int length);
+    // The limit for what is typed from now on; the text shown stays as it is until the value
+    // is next set (a base switch changes the base first, then the length it needs).
+    void SetMaxLengthKeepingText(int length);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -27,6 +27,7 @@ public:
     bool Known() const { return rate_ > 0; }
     // Nanoseconds left at the last reading; -1 while unknown or without a total.
     qint64 TimeLeftNs() const { return timeLeftNs_; }
+    bool TimeLeftKnown() const { return Known() && timeLeftNs_ >= 0; }
     qint64 Done() const { return done_; }
     qint64 Total() const { return total_; }
 

@@ -1,8 +1,10 @@
 #include "fpga/upload.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/hex.h"
+#include "common/rate_estimator.h"
 #include "protocol/requests.h"
 
 namespace torvel {
@@ -96,6 +98,15 @@ int UploadProgress(std::uint16_t position, std::uint16_t length) {
 
 QString UploadPositionText(std::uint16_t position) {
     return position == 0 ? QString() : QString::number(position);
+}
+
+QString UploadSpeedText(double bytesPerSecond, qint64 timeLeftNs) {
+    if (timeLeftNs < 0) return QStringLiteral("измеряется");
+    const QString timeLeft = DurationText(timeLeftNs);
+    // Five digits and the time left are all a panel of 100 pixels holds.
+    if (std::llround(bytesPerSecond) <= 9999)
+        return QStringLiteral("%1 Б/с, %2").arg(RateText(bytesPerSecond), timeLeft);
+    return QStringLiteral("%1 кБ/с, %2").arg(RateText(bytesPerSecond / 1000), timeLeft);
 }
 
 bool ProjectTypeMatchesFpga(const QString& projectTypeText, const QString& fpgaName) {

@@ -60,6 +60,10 @@ UploadStep StepUpload(UploadState& state, const ConfigImageBytes& image, std::ui
 int UploadProgress(std::uint16_t position, std::uint16_t length);
 // Status-bar text of the upload position: decimal, empty for 0.
 QString UploadPositionText(std::uint16_t position);
+// Status-bar text of the upload's speed and time left, short enough for a narrow panel:
+// "1712 Б/с, 0:07", above 9999 bytes a second in thousands ("14 кБ/с, 0:01"); "измеряется"
+// while the time left is unknown (a negative `timeLeftNs`).
+QString UploadSpeedText(double bytesPerSecond, qint64 timeLeftNs);
 
 // The load command sends nothing without an image: a file that was never read, or read
 // empty, would otherwise send a stale first byte and report success.

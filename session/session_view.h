@@ -50,8 +50,9 @@ public:
     virtual void DeviceChanged() {}
     // Status-bar panel 1 (board), 2 (FPGA) or 3 (the operation under way).
     virtual void Panel(int /*number*/, const QString& /*text*/) {}
-    // The FPGA load: the progress bar, the position sent (0 for none) and its speed (null
-    // when the load is over).
+    // The FPGA load: the progress bar, the position sent (0 for none) and its speed in bytes,
+    // reported from the first request on and null once the load is over, however it ends.
+    // A record's displays are reported just after its request has gone out.
     virtual void LoadProgress(int /*percent*/) {}
     virtual void UploadPosition(quint16 /*position*/) {}
     virtual void UploadSpeed(const RateEstimator* /*rate*/) {}
@@ -60,6 +61,12 @@ public:
     virtual void TesterProgress(int /*percent*/) {}
     virtual void ReadValue(quint16 /*value*/) {}
     virtual void WriteValue(quint16 /*value*/) {}
+    // A repeated read or write: its speed in requests, reported from the first request on
+    // (each time just after one has gone out) and null once it is over, however it ends.
+    virtual void TesterSpeed(const RateEstimator* /*rate*/) {}
+    // A repeated RAM/ROM write from a file of fewer values than its repeat count goes on with
+    // this count, which becomes the setting's (Stepcount) as the operation starts.
+    virtual void StepcountReduced(int /*stepcount*/) {}
     // A value read, as it goes to the result file, and an interrupt event with its payload.
     virtual void ResultValue(const TResultValue& /*value*/) {}
     virtual void IrqEvent(int /*number*/, const QString& /*payload*/) {}

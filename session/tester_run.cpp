@@ -152,6 +152,7 @@ TRefusal TTesterRun::StartWriteOf(std::int64_t address, std::int64_t value,
                       settings.Stepcount, static_cast<std::uint8_t>(value), fromValues,
                       std::move(inputs), settings.InputFileName, BoardRanges()});
     for (const TTesterEvent& event : start.Events) session_.Report(event.Text, event.Tag);
+    if (start.Stepcount) session_.View().StepcountReduced(*start.Stepcount);
     switch (start.Refusal) {
         case TWriteRefusal::wrNone:
             break;
@@ -221,7 +222,10 @@ bool TTesterRun::SendFirst(const TTesterRequest& request, TPacer pacer) {
         pageTimer_->start();
     }
     session_.View().TesterBusy(operation_);
-    return Send(request.Function, request.Data);
+    if (!Send(request.Function, request.Data)) return false;
+    // A request the line did not take has ended the operation already.
+    if (pacer != TPacer::None && Active()) ShowSpeed(*Repeating(), true);
+    return true;
 }
 
 TBoardRanges TTesterRun::BoardRanges() const {
@@ -333,16 +337,28 @@ void TTesterRun::RepetitionTick() {
         return;
     }
     // A write that failed has ended the operation already.
-    if (Send(next.Request->Function, next.Request->Data) && Active())
-        session_.View().TesterProgress(next.Progress);
+    if (!Send(next.Request->Function, next.Request->Data) || !Active()) return;
+    session_.View().TesterProgress(next.Progress);
+    ShowSpeed(*operation, false);
 }
 
 void TTesterRun::PageTick() {
     const TRepeatingOperation* operation = Repeating();
     if (!operation || session_.Line().Exchange().ReplyExpected()) return;
     const TRepetition next = operation->NextPage();
-    if (Send(next.Request->Function, next.Request->Data) && Active())
-        session_.View().TesterProgress(next.Progress);
+    if (!Send(next.Request->Function, next.Request->Data) || !Active()) return;
+    session_.View().TesterProgress(next.Progress);
+    ShowSpeed(*operation, false);
+}
+
+void TTesterRun::ShowSpeed(const TRepeatingOperation& operation, bool first) {
+    const TRequestCount requests = operation.Requests();
+    if (first)
+        rate_.Start(session_.ClockNs(), requests.Sent, requests.Total);
+    else
+        rate_.Add(session_.ClockNs(), requests.Sent);
+    speedShown_ = true;
+    session_.View().TesterSpeed(&rate_);
 }
 
 // --- ends ---
@@ -398,6 +414,10 @@ void TTesterRun::End(TRunEndReason reason, ExchangeOutcome outcome, int exceptio
             if (ShowsItsTag(outcome))
                 session_.View().TesterStatus(OutcomeText(outcome, exceptionCode).tag);
             break;
+    }
+    if (speedShown_) {
+        speedShown_ = false;
+        session_.View().TesterSpeed(nullptr);
     }
     session_.View().RunEnded(TRunKind::rkTester, reason);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+#include "common/rate_estimator.h"
 #include "protocol/exchange.h"
 #include "session/board_session.h"
 #include "tester/input_file.h"
@@ -80,6 +81,8 @@ private:
     void WriteReply(const DecodedReply& reply);
     void IrqReply(const DecodedReply& reply);
     void Follow(TStepEnd end);
+    // The speed of the repeated operation, just after one of its requests has gone.
+    void ShowSpeed(const TRepeatingOperation& operation, bool first);
     void Disarm();
     TRepeatingOperation* Repeating();
     TBoardRanges BoardRanges() const;
@@ -103,6 +106,9 @@ private:
     QTimer* pageTimer_ = nullptr;
     TResultFile resultFile_;
     std::optional<TResultLayout> resultLayout_;
+    // The speed of a repeated read or write, in requests.
+    RateEstimator rate_;
+    bool speedShown_ = false;
 };
 
 }  // namespace torvel

@@ -37,4 +37,17 @@ TRepetition TRepeatingOperation::NextPage() const {
     return {last_, plan_ ? ProgressPercent(pagesDone_, plan_->RequestCount()) : 0};
 }
 
+TRequestCount TRepeatingOperation::Requests() const {
+    switch (pacer_) {
+        case TPacer::Repetition:
+            return {repeatIndex_ + 1, stepcount_};
+        case TPacer::Pages:
+            // The chunk in flight is the one the answered ones lead to.
+            return {pagesDone_, plan_->RequestCount()};
+        case TPacer::None:
+            break;
+    }
+    return {};
+}
+
 }  // namespace torvel

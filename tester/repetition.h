@@ -25,6 +25,13 @@ enum class TStepEnd {
     Stop,      // over through StopTesterOperation
 };
 
+// The requests of a repeated operation: sent so far and in all.
+struct TRequestCount {
+    int Sent = 0;
+    int Total = 0;
+    bool operator==(const TRequestCount&) const = default;
+};
+
 struct TRepetition {
     std::optional<TTesterRequest> Request;  // nothing: all repetitions are sent, it is over
     int Progress = 0;                       // PBTest after sending
@@ -38,6 +45,9 @@ public:
     TRepetition NextRepetition();
     // A tick of the page timer with no reply pending: the chunk the last reply prepared.
     TRepetition NextPage() const;
+    // Asked just after a request has gone (the first, or one a timer sent): the requests sent
+    // so far and in all; nothing of either for an operation that does not repeat.
+    TRequestCount Requests() const;
 
 protected:
     TRepeatingOperation() = default;

@@ -39,6 +39,7 @@ TWriteStart TTesterWrite::Start(TWriteSettings settings) {
             if (settings_.WriteFromFile) {
                 TRepeatReduction reduced = ReduceRepeatCount(
                     count, static_cast<int>(settings_.Inputs.size()), settings_.InputFileName);
+                if (reduced.Stepcount < count) start.Stepcount = reduced.Stepcount;
                 count = reduced.Stepcount;
                 start.Events = std::move(reduced.Events);
                 // Nothing to write: a request of no bytes would only draw an exception.

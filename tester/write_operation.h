@@ -38,6 +38,9 @@ struct TWriteStart {
     // Said before the request goes (a repeat count reduced to the file), refused or not.
     std::vector<TTesterEvent> Events;
     std::optional<std::uint8_t> Shown;  // the value field takes the value the request carries
+    // The repeat count reduced to the input file's values, refused or not; it replaces the
+    // one asked for.
+    std::optional<int> Stepcount;
 };
 
 struct TWriteStep {

@@ -6,11 +6,21 @@
 // (scheduling by a busy machine included) and its event loop's longest busy spell.
 // With the exchange monitor: the same upload with the monitor open and following against it
 // closed, and the memory and refresh time of a full ring of 100,000 rows.
+// Against a floor: a bare client (a program given by path, run as CLIENT DEVICE FILE) sends the
+// very request lines the window wrote to a board of its own at the same speed, in rounds that
+// alternate with the window's, and the window's line time (its first request written to its
+// last reply read, as the client counts) is set against the client's.
 // Figures only; it never fails on a slow machine.
 //   upload_bench [--baud N]      (N alone; 0 is unpaced)
 //   upload_bench --monitor [N]   (monitor closed, open, closed, open at N bit/s, default 115200)
 //   upload_bench --ring          (a full ring: memory and the longest refresh)
-//   upload_bench --shot FILE     (a picture of the monitor at 40 % of an upload at 115200)
+//   upload_bench --shot FILE [WINDOW]
+//                                (a picture of the monitor at 40 % of an upload at 115200, and
+//                                one of the main window at that moment in WINDOW)
+//   upload_bench --floor CLIENT [--baud N] [--rounds R] [--monitor] [--hidden]
+//                                (R rounds at N bit/s, default 3 at 115200: the window, the
+//                                client, with --monitor the window with its monitor open, with
+//                                --hidden the window not shown)
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +28,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -28,6 +40,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/form1.h"
@@ -50,6 +63,16 @@ double Micro(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
+// User and system time of the calling thread (RUSAGE_THREAD) or of the process.
+double CpuSeconds(int who) {
+    rusage usage{};
+    if (getrusage(who, &usage) != 0) return 0;
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // What one upload measured.
 struct Figures {
     bool completed = false;
@@ -65,12 +88,22 @@ struct Figures {
     double longestBusyMs = 0;
     int requests = 0;
     bool shotSaved = false;
+    // From the first request's write to the last reply's packet: what a bare client counts.
+    double lineSeconds = 0;
+    // Processor time of the GUI thread and of the whole process (the port's event thread
+    // too): what the window costs however busy the machine is.
+    double guiCpuSeconds = 0;
+    double processCpuSeconds = 0;
+    QByteArrayList written;  // the request lines, when asked for
 };
 
 // What the upload is asked to do besides uploading.
 struct UploadMode {
     bool monitorOpen = false;
     QString shot;  // a picture of the monitor at 40 % of the image
+    bool keepWritten = false;
+    bool hidden = false;   // the window never shown
+    QString windowShot{};  // a picture of the main window at the same moment
 };
 
 Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}) {
@@ -91,9 +124,9 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     }
     form.Dialogs().setNextFileName(sample);
     form.Button1Click();
-    // Shown in every run, so that a run with the monitor differs from one without it by the
-    // monitor alone and not by the main window's own painting.
-    form.show();
+    // Shown in every run but the one that asks not to, so that a run with the monitor differs
+    // from one without it by the monitor alone and not by the main window's own painting.
+    if (!mode.hidden) form.show();
     if (mode.monitorOpen || !mode.shot.isEmpty())
         form.findChild<QAction*>(QStringLiteral("MenuMonitor"))->trigger();
 
@@ -115,8 +148,11 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
     };
     torvel::TComLink writes;
     Clock::time_point writeStart{};
+    Clock::time_point firstWrite{};
     writes.OnTx = [&](bool on) {
-        if (on) writeStart = Clock::now();
+        if (!on) return;
+        writeStart = Clock::now();
+        if (firstWrite == Clock::time_point{}) firstWrite = writeStart;
     };
     writes.OnTxBuf = [&](torvel::TCustomComPort&, const QByteArray& line) {
         lastWrite = Clock::now();
@@ -126,10 +162,13 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         if (packetPending) figures.turnaroundUs.push_back(Micro(lastWrite - lastPacket));
         figures.wireCharacters += line.size();
         ++figures.requests;
+        if (mode.keepWritten) figures.written.append(line);
     };
     form.ComPort1->AddListener(&writes);
 
     torvel::bench::GuiThreadProbe probe;
+    const double guiCpuBefore = CpuSeconds(RUSAGE_THREAD);
+    const double processCpuBefore = CpuSeconds(RUSAGE_SELF);
     const Clock::time_point start = Clock::now();
     form.Button2Click();
     bool shotTaken = mode.shot.isEmpty();
@@ -141,6 +180,11 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
                 figures.shotSaved = form.Monitor()->grab().save(mode.shot);
                 if (!figures.shotSaved)
                     std::fprintf(stderr, "cannot save %s\n", qPrintable(mode.shot));
+                // As a person sees it: what the pacer last painted.
+                if (!mode.windowShot.isEmpty() && !form.grab().save(mode.windowShot)) {
+                    figures.shotSaved = false;
+                    std::fprintf(stderr, "cannot save %s\n", qPrintable(mode.windowShot));
+                }
                 // The picture is all that was asked for.
                 return true;
             }
@@ -148,6 +192,9 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
         },
         600000);
     figures.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.guiCpuSeconds = CpuSeconds(RUSAGE_THREAD) - guiCpuBefore;
+    figures.processCpuSeconds = CpuSeconds(RUSAGE_SELF) - processCpuBefore;
+    figures.lineSeconds = std::chrono::duration<double>(lastPacket - firstWrite).count();
     figures.longestGuiGapMs = probe.LongestGapMs();
     figures.gapsOver20Ms = probe.GapsOver20Ms();
     figures.longestBusyMs = probe.LongestBusyMs();
@@ -183,6 +230,114 @@ void Print(const char* name, unsigned baud, const Figures& f) {
         "longest reply handler %.2f ms, longest write %.2f ms\n",
         f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs, f.longestWriteMs);
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
+    if (f.requests > 0)
+        std::printf("  processor time a request: GUI thread %.1f us, whole process %.1f us\n",
+                    f.guiCpuSeconds * 1e6 / f.requests, f.processCpuSeconds * 1e6 / f.requests);
+}
+
+// What the bare client took for the lines of `frames` at `baud`, by its own count; 0 when it
+// could not run or did not complete.
+double FloorSeconds(const QString& client, const QString& frames, unsigned baud) {
+    QStringList options;
+    if (baud) options << QStringLiteral("--baud") << QString::number(baud);
+    torvel::test::BoardProcess board(options);
+    if (!board.started()) {
+        std::fprintf(stderr, "cannot start the board: %s\n", qPrintable(board.error()));
+        return 0;
+    }
+    QProcess run;
+    run.start(client, {board.linkPath(), frames});
+    if (!run.waitForFinished(-1) || run.exitStatus() != QProcess::NormalExit ||
+        run.exitCode() != 0) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(client),
+                     run.readAllStandardError().trimmed().constData());
+        return 0;
+    }
+    // "floor: completed, ..., 9.412 s"
+    static const QRegularExpression seconds(QStringLiteral("completed, .* ([0-9.]+) s\\n"));
+    const QRegularExpressionMatch match =
+        seconds.match(QString::fromLocal8Bit(run.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toDouble() : 0;
+}
+
+double Percent(double value, double base) {
+    return base > 0 ? 100.0 * (value - base) / base : 0;
+}
+
+double WireSeconds(const Figures& f, unsigned baud) {
+    return static_cast<double>(f.wireCharacters) * 10.0 / baud;
+}
+
+// One way of running the window against the floor, and what its rounds measured.
+struct FloorVariant {
+    const char* name;
+    UploadMode mode;
+    std::vector<double> overFloor;  // line time against the floor's, in per cent
+    std::vector<double> guiCpuUs;   // the GUI thread's processor time a request
+};
+
+// Rounds of the window (shown with its monitor closed; with `monitor` also open and following;
+// with `hidden` also not shown at all, which is what the line costs without any painting)
+// alternating with the bare client on the lines the window wrote in the first round.
+int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor, bool hidden,
+                const QString& sample, const QString& frames) {
+    std::vector<FloorVariant> variants{{"window shown, monitor closed", {}, {}, {}}};
+    if (monitor)
+        variants.push_back(
+            {"window shown, monitor open and following", {true, {}, false, false}, {}, {}});
+    if (hidden) variants.push_back({"window not shown", {false, {}, false, true}, {}, {}});
+    std::vector<double> floorOverWire;
+    double longestGapMs = 0;
+    double longestBusyMs = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        double floor = 0;
+        double wire = 0;
+        for (FloorVariant& variant : variants) {
+            UploadMode mode = variant.mode;
+            mode.keepWritten = round == 1 && &variant == &variants.front();
+            const Figures window = Upload(baud, sample, mode);
+            Print(variant.name, baud, window);
+            if (!window.completed) return 1;
+            if (mode.keepWritten) {
+                QFile file(frames);
+                if (!file.open(QIODevice::WriteOnly) || file.write(window.written.join()) < 0) {
+                    std::fprintf(stderr, "cannot write %s\n", qPrintable(frames));
+                    return 1;
+                }
+            }
+            // The floor right after the first variant, so that both meet the same machine.
+            if (&variant == &variants.front()) {
+                floor = FloorSeconds(client, frames, baud);
+                if (floor <= 0) return 1;
+                wire = WireSeconds(window, baud);
+                floorOverWire.push_back(Percent(floor, wire));
+                std::printf("round %d at %u bit/s: floor %.3f s = wire %+.3f %%\n", round, baud,
+                            floor, floorOverWire.back());
+            }
+            variant.overFloor.push_back(Percent(window.lineSeconds, floor));
+            variant.guiCpuUs.push_back(window.guiCpuSeconds * 1e6 / window.requests);
+            if (!mode.hidden) {
+                longestGapMs = std::max(longestGapMs, window.longestGuiGapMs);
+                longestBusyMs = std::max(longestBusyMs, window.longestBusyMs);
+            }
+            std::printf(
+                "round %d at %u bit/s: %s %.3f s on the line = wire %+.3f %% = floor "
+                "%+.3f %%\n",
+                round, baud, variant.name, window.lineSeconds, Percent(window.lineSeconds, wire),
+                variant.overFloor.back());
+        }
+    }
+    std::printf("median of %d rounds at %u bit/s: floor = wire %+.3f %%\n", rounds, baud,
+                Percentile(floorOverWire, 0.5));
+    for (const FloorVariant& variant : variants)
+        std::printf("  %s = floor %+.3f %%; the GUI thread's processor time a request %.1f us\n",
+                    variant.name, Percentile(variant.overFloor, 0.5),
+                    Percentile(variant.guiCpuUs, 0.5));
+    std::printf(
+        "  shown: longest GUI-thread gap of a 1 ms timer %.2f ms, longest busy spell of "
+        "its event loop %.2f ms\n",
+        longestGapMs, longestBusyMs);
+    return 0;
 }
 
 long ResidentKiB() {
@@ -255,14 +410,41 @@ int main(int argc, char* argv[]) {
     std::vector<unsigned> speeds{0, 115200, 9600};
     if (argc > 2 && std::strcmp(argv[1], "--baud") == 0)
         speeds = {static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))};
+    const bool floorRounds = argc > 2 && std::strcmp(argv[1], "--floor") == 0;
+    const QString floorClient = floorRounds ? QString::fromLocal8Bit(argv[2]) : QString();
+    unsigned floorBaud = 115200;
+    int rounds = 3;
+    bool floorMonitor = false;
+    bool floorHidden = false;
+    for (int i = 3; floorRounds && i < argc; ++i) {
+        if (std::strcmp(argv[i], "--monitor") == 0)
+            floorMonitor = true;
+        else if (std::strcmp(argv[i], "--hidden") == 0)
+            floorHidden = true;
+        else if (i + 1 < argc && std::strcmp(argv[i], "--baud") == 0)
+            floorBaud = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        else if (i + 1 < argc && std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::max(1, std::atoi(argv[++i]));
+    }
+    if (floorRounds && floorBaud == 0) {
+        std::fprintf(stderr, "upload_bench: the floor is measured at a line speed\n");
+        return 2;
+    }
+    // The client is named from where the bench was started.
+    const QString clientPath =
+        floorRounds ? QDir::current().absoluteFilePath(floorClient) : QString();
     const bool monitor = argc > 1 && std::strcmp(argv[1], "--monitor") == 0;
     const unsigned monitorBaud =
         monitor && argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 115200;
     const QString shot = argc > 2 && std::strcmp(argv[1], "--shot") == 0
                              ? QString::fromLocal8Bit(argv[2])
                              : QString();
-    // The picture goes where the caller asked, however the folder changes below.
+    // The pictures go where the caller asked, however the folder changes below.
     const QString shotPath = shot.isEmpty() ? shot : QDir::current().absoluteFilePath(shot);
+    const QString windowShotPath =
+        !shot.isEmpty() && argc > 3
+            ? QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[3]))
+            : QString();
     if (argc > 1 && std::strcmp(argv[1], "--ring") == 0) {
         QTemporaryDir folder;
         if (!folder.isValid() || !QDir::setCurrent(folder.path())) return 1;
@@ -281,11 +463,17 @@ int main(int argc, char* argv[]) {
     std::printf("image: %zu bytes from a 59691-byte sample\n", image->size());
 
     if (!shotPath.isEmpty()) {
-        const Figures figures = Upload(115200, sample, {false, shotPath});
+        const Figures figures =
+            Upload(115200, sample, {false, shotPath, false, false, windowShotPath});
         if (figures.shotSaved)
             std::printf("monitor picture at 40 %% of the upload: %s\n", qPrintable(shotPath));
+        if (figures.shotSaved && !windowShotPath.isEmpty())
+            std::printf("window picture at 40 %% of the upload: %s\n", qPrintable(windowShotPath));
         return figures.shotSaved ? 0 : 1;
     }
+    if (floorRounds)
+        return FloorRounds(clientPath, floorBaud, rounds, floorMonitor, floorHidden, sample,
+                           folder.filePath(QStringLiteral("load.frames")));
     if (monitor) {
         // Alternated, so a machine that slows down or speeds up meanwhile weighs on both; the
         // median of the rounds' differences keeps one disturbed round from deciding.

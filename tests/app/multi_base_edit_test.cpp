@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QTest>
 
 #include "support/qt_printers.h"
@@ -101,5 +102,53 @@ TEST_F(MultiBaseFieldsOfTheWindow, AreHexFieldsOfTheirDesignLengths) {
         EXPECT_EQ(edit->text().size(), length) << name;
     }
 }
+
+}  // namespace
+
+namespace {
+
+// A value field of the tester and its "h"/"d" switch.
+struct SwitchCase {
+    const char* field;
+    const char* box;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os) {
+    *os << c.box;
+}
+
+class ValueFieldSwitch : public torvel_test::WindowTest,
+                         public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(ValueFieldSwitch, ChangesTheBaseBeforeTheLength) {
+    const SwitchCase& c = GetParam();
+    auto* field = Find<TMultiBaseEdit>(c.field);
+    auto* box = Find<QComboBox>(c.box);
+    field->setMaxLength(2);
+    field->SetValue(10);
+    ASSERT_EQ(field->text(), QStringLiteral("0A"));
+    // As the user chooses: the selection, then the signal the switch's handler hears.
+    const auto choose = [&](int item) {
+        box->setCurrentIndex(item);
+        emit box->activated(item);
+    };
+
+    choose(1);
+    EXPECT_EQ(field->text(), QStringLiteral("10"));
+    EXPECT_EQ(field->maxLength(), 3);
+    // Back in hexadecimal the text keeps the decimal room until the value is next set.
+    choose(0);
+    EXPECT_EQ(field->text(), QStringLiteral("00A"));
+    EXPECT_EQ(field->maxLength(), 2);
+    EXPECT_EQ(field->GetValue(), 10);
+    field->SetValue(10);
+    EXPECT_EQ(field->text(), QStringLiteral("0A"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, ValueFieldSwitch,
+                         ::testing::Values(SwitchCase{"MEdit2", "ComboBox3"},
+                                           SwitchCase{"MEdit3", "ComboBox4"},
+                                           SwitchCase{"MEdit4", "ComboBox6"}),
+                         [](const auto& row) { return std::string(row.param.box); });
 
 }  // namespace

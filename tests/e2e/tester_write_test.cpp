@@ -3,7 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSpinBox>
 
+#include "app/paint_pacer.h"
 #include "tester/input_file.h"
 #include "tester_window.h"
 
@@ -166,5 +169,114 @@ TEST_F(TesterWindow, WritesThatCannotStartSendNothingAndSaySo) {
     EXPECT_EQ(Form().StatusPanel(3)->text(), QString());
     EXPECT_EQ(BoardRequests().size(), before);
 }
+
+// --- a repeated operation in the shown window: its time left beside PBTest while it runs,
+// PBTest on its final position at the end ---
+
+struct RepeatedCase {
+    const char* name;
+    QStringList board;
+    int type;
+    int address;
+    int count;
+    const char* button;
+    bool stop;     // "Ст&оп" once the time left shows
+    int progress;  // PBTest at the end
+};
+
+void PrintTo(const RepeatedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RepeatedOperation : public TesterWindow,
+                          public ::testing::WithParamInterface<RepeatedCase> {};
+
+TEST_P(RepeatedOperation, ShowsItsTimeLeftThenEndsOnItsFinalState) {
+    const RepeatedCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(ConnectTester(c.board));
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
+    Address(c.type, c.address);
+    Value(0x77);
+    Repeat(c.count, 20);
+    auto* left = Control<QLabel>("LabelTestTimeLeft");
+    QStringList shown;
+    Control<QPushButton>(c.button)->click();
+    ASSERT_TRUE(torvel_test::WaitUntil([&] {
+        if (!left->text().isEmpty() && (shown.isEmpty() || shown.constLast() != left->text()))
+            shown.append(left->text());
+        if (c.stop && !shown.isEmpty() && Form().TesterActive())
+            Control<QPushButton>("Button9")->click();
+        return !Form().TesterActive();
+    })) << Events().join(u'\n').toStdString();
+
+    static const QRegularExpression timeLeft(QStringLiteral("^Осталось: (…|[0-9]+:[0-9]{2})$"));
+    ASSERT_FALSE(shown.isEmpty());
+    for (const QString& text : shown) {
+        EXPECT_TRUE(timeLeft.match(text).hasMatch()) << text.toStdString();
+        EXPECT_LE(left->fontMetrics().horizontalAdvance(text), left->contentsRect().width());
+    }
+    EXPECT_EQ(left->text(), QString());
+    EXPECT_EQ(Control<QProgressBar>("PBTest")->value(), c.progress);
+    EXPECT_FALSE(Form().TesterPacer().Holding());
+    // The size the label kept while the operation ran is given back.
+    EXPECT_EQ(left->maximumHeight(), QWIDGETSIZE_MAX);
+    EXPECT_TRUE(TesterControlsEnabled());
+}
+
+// A coil or register run that goes to its end keeps PBTest at 100; a RAM/ROM run and a stop
+// put it back to 0.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Board, RepeatedOperation, ::testing::Values(
+    RepeatedCase{"RegisterReadRunsOut", {}, 1, 0x10, 5, "Button7", false, 100},
+    RepeatedCase{"PageWriteRunsOut", {QStringLiteral("--buffer"), QStringLiteral("44")}, 2, 0x100, 25,
+                 "Button8", false, 0},
+    RepeatedCase{"RegisterReadIsStopped", {}, 1, 0x10, 1000, "Button7", true, 0}),
+    torvel_test::CaseName());
+// clang-format on
+
+// --- a repeated RAM/ROM write from a file of fewer values than asked: SpinEdit1 shows the
+// count it went on with, which "TORVEL.INI" keeps ---
+
+struct ReducedCase {
+    const char* name;
+    QByteArray values;  // the input file
+    int reducedTo;      // in the journal
+    int shown;          // SpinEdit1, at least its least count of 2
+};
+
+void PrintTo(const ReducedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReducedRepeatCount : public TesterWindow,
+                           public ::testing::WithParamInterface<ReducedCase> {};
+
+TEST_P(ReducedRepeatCount, IsShownAtTheEndAndKept) {
+    const ReducedCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(ConnectTester());
+    FromFile(PathOf(QStringLiteral("in.txt")), c.values);
+    Address(2, 0x200);
+    Repeat(50);
+    Write();
+    EXPECT_EQ(Events().constLast(),
+              QStringLiteral("[ТЕСТЕР] Количество повторов уменьшено до %1").arg(c.reducedTo));
+    EXPECT_EQ(Control<QSpinBox>("SpinEdit1")->value(), c.shown);
+    EXPECT_TRUE(TesterControlsEnabled());
+    Form().SaveSettings();
+    const QStringList lines =
+        QString::fromLatin1(torvel_test::ReadFileBytes(QStringLiteral("TORVEL.INI")))
+            .split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Stepcount=%1").arg(c.shown)))
+        << lines.join(u'|').toStdString();
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Board, ReducedRepeatCount, ::testing::Values(
+    ReducedCase{"TwelveValues", "A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC\r\n", 12, 12},
+    ReducedCase{"OneValue", "A1\r\n", 1, 2},
+    // Refused: nothing to write.
+    ReducedCase{"NoValue", "// nothing here\r\n", 0, 2}),
+    torvel_test::CaseName());
+// clang-format on
 
 }  // namespace

@@ -1,10 +1,14 @@
 // Loading the FPGA: "&Загрузить ПЛИС" sends the image record by record until the board holds
-// exactly the bytes of the configuration file.
+// exactly the bytes of the configuration file; shown, the window paces its displays and ends
+// them on their final state.
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 
+#include "app/paint_pacer.h"
 #include "fpga/sample_config.h"
+#include "session/fpga_load.h"
 #include "upload_window.h"
 
 namespace {
@@ -153,5 +157,78 @@ TEST_F(UploadWindow, UnconnectedBoardIsNotLoaded) {
     EXPECT_TRUE(Written().isEmpty());
     EXPECT_FALSE(form.ComPort1->Connected());
 }
+
+// --- the shown window: speed and time left in panel 5 while the load runs, and every display
+// on its final state at the end ---
+
+enum class LoadEnd { Completed, Refused, Stopped };
+
+struct ShownLoadCase {
+    const char* name;
+    LoadEnd end;
+    QString panel4;  // at the end
+    int progress;    // PBLoad at the end
+};
+
+void PrintTo(const ShownLoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ShownLoad : public UploadWindow, public ::testing::WithParamInterface<ShownLoadCase> {};
+
+TEST_P(ShownLoad, ShowsSpeedAndTimeLeftThenEndsOnTheFinalState) {
+    const ShownLoadCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(ConnectAndOpen({QStringLiteral("--reply-delay"), QStringLiteral("2")},
+                                           NumberedFile(QStringLiteral("numbers.ttf"), 2000)));
+    TForm1& form = Form();
+    ASSERT_NO_FATAL_FAILURE(ShowForm());
+    form.Dialogs().setNextAnswer(QMessageBox::Ok);
+    // More than the board's buffer takes: the first image-data request is refused.
+    if (c.end == LoadEnd::Refused) form.Device.PageChunkSize = 30;
+    Control<QPushButton>("Button2")->click();
+    if (c.end == LoadEnd::Stopped) form.Session().Load().Stop();
+
+    QLabel* speed = form.StatusPanel(5);
+    QStringList shown;
+    ASSERT_TRUE(torvel_test::WaitUntil([&] {
+        if (!speed->text().isEmpty() && (shown.isEmpty() || shown.constLast() != speed->text()))
+            shown.append(speed->text());
+        return !form.Timer1->isActive() && LoadControlsEnabled();
+    }));
+
+    if (c.end == LoadEnd::Completed) {
+        EXPECT_EQ(Events().constLast(), QStringLiteral("Конфигурация ПЛИС загружена"));
+        static const QRegularExpression figures(QStringLiteral("^[0-9]+ к?Б/с, [0-9]+:[0-9]{2}$"));
+        ASSERT_FALSE(shown.filter(figures).isEmpty()) << shown.join(u'|').toStdString();
+        for (const QString& text : shown) {
+            EXPECT_TRUE(text == QStringLiteral("измеряется") || figures.match(text).hasMatch())
+                << text.toStdString();
+            // Never cut off by the panel's edge.
+            EXPECT_LE(speed->fontMetrics().horizontalAdvance(text), speed->contentsRect().width())
+                << text.toStdString();
+        }
+    }
+    EXPECT_EQ(speed->text(), QString());
+    EXPECT_EQ(speed->toolTip(), QString());
+    EXPECT_EQ(form.StatusPanel(4)->toolTip(), QString());
+    EXPECT_EQ(form.StatusPanel(4)->text(), c.panel4);
+    EXPECT_EQ(Control<QProgressBar>("PBLoad")->value(), c.progress);
+    EXPECT_FALSE(form.LoadPacer().Holding());
+    for (int number : {4, 5}) {
+        // The size the panel kept while the load ran is given back.
+        QLabel* panel = form.StatusPanel(number);
+        EXPECT_EQ(panel->width(), 100) << number;
+        EXPECT_EQ(panel->maximumHeight(), QWIDGETSIZE_MAX) << number;
+    }
+}
+
+// 2000 bytes: the first byte, then 20 a request; a refused chunk of 30 leaves the position
+// after it (32) in panel 4.
+INSTANTIATE_TEST_SUITE_P(Board, ShownLoad,
+                         ::testing::Values(ShownLoadCase{"Completed", LoadEnd::Completed, {}, 100},
+                                           ShownLoadCase{"Refused", LoadEnd::Refused,
+                                                         QStringLiteral("32"), 1},
+                                           ShownLoadCase{"Stopped", LoadEnd::Stopped, {}, 0}),
+                         torvel_test::CaseName());
 
 }  // namespace

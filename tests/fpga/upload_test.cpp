@@ -201,6 +201,16 @@ TEST(UploadPosition, TextIsDecimalAndEmptyForZero) {
     EXPECT_EQ(UploadPositionText(1001), QStringLiteral("1001"));
 }
 
+TEST(UploadSpeed, TextFitsANarrowPanel) {
+    constexpr qint64 kSecond = 1'000'000'000;
+    EXPECT_EQ(UploadSpeedText(1711.6, 7 * kSecond), QStringLiteral("1712 Б/с, 0:07"));
+    EXPECT_EQ(UploadSpeedText(9999.4, kSecond), QStringLiteral("9999 Б/с, 0:01"));
+    EXPECT_EQ(UploadSpeedText(9999.6, kSecond), QStringLiteral("10 кБ/с, 0:01"));
+    EXPECT_EQ(UploadSpeedText(141720, 0), QStringLiteral("142 кБ/с, 0:00"));
+    EXPECT_EQ(UploadSpeedText(13, 84 * 60 * kSecond), QStringLiteral("13 Б/с, 84:00"));
+    EXPECT_EQ(UploadSpeedText(0, -1), QStringLiteral("измеряется"));
+}
+
 TEST(UploadStart, NeedsAnImage) {
     EXPECT_FALSE(ConfigImageReady(0));
     EXPECT_TRUE(ConfigImageReady(1));

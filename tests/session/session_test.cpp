@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/rate_estimator.h"
 #include "fpga/sample_config.h"
 #include "session/board_session.h"
 #include "session/fpga_load.h"
@@ -41,10 +42,22 @@ public:
         events << (event.Tag.isEmpty() ? event.Text
                                        : u'[' + event.Tag + QStringLiteral("] ") + event.Text);
     }
-    void RunEnded(TRunKind kind, TRunEndReason reason) override { ends.append({kind, reason}); }
+    void RunEnded(TRunKind kind, TRunEndReason reason) override {
+        ends.append({kind, reason});
+        if (kind == TRunKind::rkTester) testerDisplays << QStringLiteral("ended");
+    }
+    void TesterProgress(int percent) override {
+        testerDisplays << QStringLiteral("progress %1").arg(percent);
+    }
+    void TesterSpeed(const RateEstimator* rate) override {
+        testerDisplays << (rate ? QStringLiteral("speed %1/%2").arg(rate->Done()).arg(rate->Total())
+                                : QStringLiteral("speed over"));
+    }
 
     QStringList events;
     QList<std::pair<TRunKind, TRunEndReason>> ends;
+    // The tester's progress and speed, and its end, in the order reported.
+    QStringList testerDisplays;
 };
 
 class SessionTest : public ::testing::Test {
@@ -288,6 +301,61 @@ INSTANTIATE_TEST_SUITE_P(Session, RunEnds, ::testing::Values(
              kAdvice}},
     EndCase{"RepeatedReadIsStopped", {}, Work::RepeatedRead, TRunEndReason::reStopped,
             {QStringLiteral("[ОПЕРАТОР] Выполнение текущей операции остановлено")}}),
+    torvel::test::CaseName());
+// clang-format on
+
+// --- what a tester run shows as it goes: its progress, and its speed from its first request
+// to its end ---
+
+struct DisplayCase {
+    const char* name;
+    QStringList boardOptions;
+    std::function<TRefusal(TSettings&, TBoardSession&)> start;
+    QStringList displays;
+};
+
+class TesterDisplays : public SessionTest, public ::testing::WithParamInterface<DisplayCase> {};
+
+TEST_P(TesterDisplays, ComeInOrderAndTheSpeedEndsLast) {
+    const DisplayCase& row = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartBoard(row.boardOptions));
+    ASSERT_NO_FATAL_FAILURE(Identify());
+    settings_.DelayRepeat = 5;
+    ASSERT_EQ(row.start(settings_, session_), TRefusal::rfNone);
+    ASSERT_TRUE(EndOf(TRunKind::rkTester).has_value());
+    EXPECT_EQ(view_.testerDisplays, row.displays);
+}
+
+TRefusal RepeatedRegisterRead(TSettings& settings, TBoardSession& session) {
+    settings.AddrType = atRegister;
+    settings.AutoRepeat = true;
+    settings.Stepcount = 5;
+    return session.Tester().StartRead(0x10);
+}
+
+TRefusal RepeatedPageWrite(TSettings& settings, TBoardSession& session) {
+    settings.AddrType = atPage;
+    settings.AutoRepeat = true;
+    settings.Stepcount = 25;
+    return session.Tester().StartWrite(0x100, 0x77);
+}
+
+TRefusal SingleRegisterRead(TSettings& settings, TBoardSession& session) {
+    settings.AddrType = atRegister;
+    return session.Tester().StartRead(0x10);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Session, TesterDisplays, ::testing::Values(
+    DisplayCase{"RepeatedRegisterRead", {}, RepeatedRegisterRead,
+                {"progress 0", "speed 1/5", "progress 40", "speed 2/5", "progress 60", "speed 3/5",
+                 "progress 80", "speed 4/5", "progress 100", "speed 5/5", "speed over", "ended"}},
+    // Ten bytes a request: three chunks; the last reply stops the operation.
+    DisplayCase{"RepeatedPageWrite", {QStringLiteral("--buffer"), QStringLiteral("44")},
+                RepeatedPageWrite,
+                {"progress 0", "speed 1/3", "progress 67", "speed 2/3", "progress 100", "speed 3/3",
+                 "progress 0", "speed over", "ended"}},
+    DisplayCase{"SingleRead", {}, SingleRegisterRead, {"progress 0", "ended"}}),
     torvel::test::CaseName());
 // clang-format on
 

@@ -1,0 +1,96 @@
+#include "app/paint_pacer.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <utility>
+
+namespace torvel {
+
+TPaintPacer::TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent)
+    : QObject(parent), lineBusy_(std::move(lineBusy)), timer_(new QTimer(this)) {
+    for (QWidget* widget : widgets) widgets_.append({widget});
+    timer_->setInterval(kIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &TPaintPacer::Tick);
+}
+
+void TPaintPacer::Hold() {
+    if (holding_) return;
+    holding_ = true;
+    due_ = false;
+    for (THeld& held : widgets_) {
+        QWidget* widget = held.Widget;
+        if (!widget) continue;
+        held.Changed = false;
+        // A label asks its window for a new layout at every text; kept at the size it has,
+        // it asks nothing. One not shown yet has no size to keep.
+        held.Frozen = qobject_cast<QLabel*>(widget) && widget->isVisible();
+        if (!held.Frozen) continue;
+        held.MinimumSize = widget->minimumSize();
+        held.MaximumSize = widget->maximumSize();
+        widget->setFixedSize(widget->size());
+    }
+    timer_->start();
+}
+
+void TPaintPacer::Changed(QWidget& widget) {
+    for (THeld& held : widgets_)
+        if (held.Widget == &widget) held.Changed = true;
+    if (!due_ || queued_) return;
+    queued_ = true;
+    // Queued: the request has been written and the run's other displays of this record are
+    // set by the time it runs.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            queued_ = false;
+            if (holding_ && due_) Paint();
+        },
+        Qt::QueuedConnection);
+}
+
+void TPaintPacer::Tick() {
+    if (!holding_) return;
+    // A reply awaited is not held up: the paint waits for the next request to go out, or
+    // for the next tick when none has gone for a whole interval.
+    if (!lineBusy_() || due_) {
+        Paint();
+        return;
+    }
+    due_ = true;
+}
+
+void TPaintPacer::Paint() {
+    due_ = false;
+    // The others are marked, the last one painted now: one pass of the window's backing
+    // store paints them all.
+    QWidget* last = nullptr;
+    for (THeld& held : widgets_) {
+        if (!held.Changed || !held.Widget) continue;
+        held.Changed = false;
+        if (last) last->update();
+        last = held.Widget;
+    }
+    if (last) last->repaint();
+}
+
+void TPaintPacer::Release() {
+    if (!holding_) return;
+    holding_ = false;
+    due_ = false;
+    timer_->stop();
+    for (THeld& held : widgets_) {
+        QWidget* widget = held.Widget;
+        if (!widget) continue;
+        if (held.Frozen) {
+            widget->setMinimumSize(held.MinimumSize);
+            widget->setMaximumSize(held.MaximumSize);
+            held.Frozen = false;
+        }
+        held.Changed = false;
+        // With the rest of the window the end changes, at the event loop's next pass: the
+        // handler that ends the run is not kept painting.
+        widget->update();
+    }
+}
+
+}  // namespace torvel
