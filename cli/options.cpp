@@ -16,7 +16,7 @@ constexpr unsigned Bit(Command command) {
 constexpr unsigned kGlobal = 0;
 constexpr unsigned kReadWrite = Bit(Command::Read) | Bit(Command::Write);
 
-struct OptionSpec {
+struct OptionRule {
     const char* name;
     bool takesValue;
     unsigned commands;
@@ -46,10 +46,10 @@ std::function<bool(const QString&, CliOptions&)> Set(Pick field, T value) {
     };
 }
 
-const std::vector<OptionSpec>& OptionTable() {
+const std::vector<OptionRule>& OptionTable() {
     using O = CliOptions;
     // clang-format off
-    static const std::vector<OptionSpec> table = {
+    static const std::vector<OptionRule> table = {
         {"port", true, kGlobal, true,
          [](const QString& v, O& o) {
              if (!PortNameAcceptable(v)) return false;
@@ -130,9 +130,9 @@ const std::vector<OptionSpec>& OptionTable() {
     return table;
 }
 
-const OptionSpec* FindOption(const QString& name) {
-    for (const OptionSpec& spec : OptionTable())
-        if (name == QLatin1String(spec.name)) return &spec;
+const OptionRule* FindOption(const QString& name) {
+    for (const OptionRule& rule : OptionTable())
+        if (name == QLatin1String(rule.name)) return &rule;
     return nullptr;
 }
 
@@ -309,28 +309,28 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             value = name.mid(equals + 1);
             name.truncate(equals);
         }
-        const OptionSpec* spec = FindOption(name);
-        if (!spec) return fail(QStringLiteral("unknown option --%1").arg(Shown(name)));
-        if (spec->commands != kGlobal && !(spec->commands & Bit(o.command))) {
+        const OptionRule* rule = FindOption(name);
+        if (!rule) return fail(QStringLiteral("unknown option --%1").arg(Shown(name)));
+        if (rule->commands != kGlobal && !(rule->commands & Bit(o.command))) {
             if (o.command == Command::None)
                 return fail(QStringLiteral("--%1 goes after its command").arg(name));
             return fail(
                 QStringLiteral("--%1 is no option of %2").arg(name, CommandName(o.command)));
         }
-        if (spec->takesValue && !value) {
+        if (rule->takesValue && !value) {
             // A value that looks like an option is most likely a forgotten one; --name=VALUE
             // still takes it.
             if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--")))
                 return fail(QStringLiteral("--%1 needs a value").arg(name));
             value = arguments[++i];
         }
-        if (!spec->takesValue && value)
+        if (!rule->takesValue && value)
             return fail(QStringLiteral("--%1 takes no value").arg(name));
-        if (!spec->repeatable && !given.insert(name).second)
+        if (!rule->repeatable && !given.insert(name).second)
             return fail(QStringLiteral("--%1 given twice").arg(name));
-        if (!spec->apply(value.value_or(QString()), o)) {
+        if (!rule->apply(value.value_or(QString()), o)) {
             return fail(QStringLiteral("bad value %1 for --%2: %3")
-                            .arg(Quoted(*value), name, spec->expected));
+                            .arg(Quoted(*value), name, rule->expected));
         }
     }
     if (o.command == Command::None) return fail(QStringLiteral("no command given"));
