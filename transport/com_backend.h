@@ -94,11 +94,19 @@ public:
     // From any thread: ends the current and every later wait until the next Open.
     virtual void StopWaiting() = 0;
 
+    // A descriptor that polls readable while input waits, for the port's own thread to watch
+    // instead of the event thread; -1 when the line has none.
+    virtual int InputDescriptor() const { return -1; }
+    // From the port's thread, never waiting: evRxChar when input waits, or the loss of the
+    // device, as WaitForEvents would report them.
+    virtual TComWaitResult InputState() { return {}; }
+
     virtual TComIoResult PendingInput() = 0;
     // Reads what has arrived, at most `count` bytes, never waiting.
     virtual TComIoResult Read(char* buffer, int count) = 0;
-    // Writes all bytes or as many as fit before `timeoutMs` runs out (-1: no limit).
-    virtual TComIoResult Write(const char* data, int count, int timeoutMs) = 0;
+    // Writes all bytes or as many as fit before `timeoutMs` runs out (-1: no limit). With
+    // `reportDrained` the event thread reports evTxEmpty once the output queue has drained.
+    virtual TComIoResult Write(const char* data, int count, int timeoutMs, bool reportDrained) = 0;
     virtual int Purge(TComPurges what) = 0;
     // A device without modem lines reports them all as off, which is no failure.
     virtual int ModemSignals(TComSignals& lines) = 0;

@@ -183,9 +183,11 @@ public:
     int ApplyTimeouts(const TComTimeoutValues&) override { return fd_ < 0 ? EBADF : 0; }
     TComWaitResult WaitForEvents(TComEvents wanted) override;
     void StopWaiting() override;
+    int InputDescriptor() const override { return fd_; }
+    TComWaitResult InputState() override;
     TComIoResult PendingInput() override;
     TComIoResult Read(char* buffer, int count) override;
-    TComIoResult Write(const char* data, int count, int timeoutMs) override;
+    TComIoResult Write(const char* data, int count, int timeoutMs, bool reportDrained) override;
     int Purge(TComPurges what) override;
     int ModemSignals(TComSignals& lines) override;
     int TakeLineErrors(TComErrors& errors) override;
@@ -460,6 +462,18 @@ TComEvents LinuxBackend::SampleLines(TComEvents wanted) {
     return events & wanted;
 }
 
+TComWaitResult LinuxBackend::InputState() {
+    pollfd entry{fd_, POLLIN, 0};
+    if (::poll(&entry, 1, 0) < 0)
+        return errno == EINTR ? TComWaitResult{}
+                              : TComWaitResult{TComWaitResult::DeviceGone, {}, errno};
+    // In the event thread's order: a hung-up line is gone even with input still queued.
+    if (entry.revents & POLLNVAL) return {TComWaitResult::DeviceGone, {}, EBADF};
+    if (entry.revents & (POLLERR | POLLHUP)) return {TComWaitResult::DeviceGone, {}, EIO};
+    return {TComWaitResult::Events, (entry.revents & POLLIN) ? TComEvents(evRxChar) : TComEvents(),
+            0};
+}
+
 TComIoResult LinuxBackend::PendingInput() {
     int count = 0;
     if (int error = Ioctl(fd_, FIONREAD, &count)) return {0, error};
@@ -470,9 +484,13 @@ TComIoResult LinuxBackend::Read(char* buffer, int count) {
     readSinceRxReport_ = true;
     int total = 0;
     while (total < count) {
-        const ssize_t n = ::read(fd_, buffer + total, static_cast<size_t>(count - total));
+        const int wanted = count - total;
+        const ssize_t n = ::read(fd_, buffer + total, static_cast<size_t>(wanted));
         if (n > 0) {
             total += static_cast<int>(n);
+            // A short read took all there was; asking again would only wait for the line's
+            // queue to be flushed to find it empty.
+            if (n < wanted) break;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -486,7 +504,7 @@ TComIoResult LinuxBackend::Read(char* buffer, int count) {
     return {total, 0};
 }
 
-TComIoResult LinuxBackend::Write(const char* data, int count, int timeoutMs) {
+TComIoResult LinuxBackend::Write(const char* data, int count, int timeoutMs, bool reportDrained) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     int written = 0;
     while (written < count) {
@@ -505,7 +523,7 @@ TComIoResult LinuxBackend::Write(const char* data, int count, int timeoutMs) {
         if (rc < 0 && errno != EINTR) return {written, errno};
         if (out.revents & (POLLERR | POLLHUP | POLLNVAL)) return {written, EIO};
     }
-    if (written > 0 && !txPending_.exchange(true) && (wanted_ & evTxEmpty)) Wake();
+    if (written > 0 && reportDrained && !txPending_.exchange(true) && (wanted_ & evTxEmpty)) Wake();
     return {written, 0};
 }
 

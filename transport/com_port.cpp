@@ -1,6 +1,7 @@
 #include "transport/com_port.h"
 
 #include <QDebug>
+#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
 #include <exception>
@@ -208,12 +209,25 @@ void TCustomComPort::ClosePort() {
 }
 
 void TCustomComPort::StartEventThread() {
-    handOver_ = std::make_shared<TComHandOver>(
-        [this] { QMetaObject::invokeMethod(this, "RunHandOver", Qt::QueuedConnection); });
-    thread_ = std::make_unique<TComThread>(*backend_, events_, syncMethod_, handOver_);
+    handOver_ = std::make_shared<TComHandOver>([this] {
+        QMetaObject::invokeMethod(this, &TCustomComPort::RunHandOver, Qt::QueuedConnection);
+    });
+    // A reply comes in as many small arrivals (a byte every 87 us at 115200 bit/s). Waking the
+    // event thread for each and handing it over would cost more than the arrival itself, so
+    // this thread watches the line for input where the line offers a descriptor; the event
+    // thread waits for the other events and still notices a line that hangs up. Every handler
+    // runs here either way, one arrival at a time.
+    TComEvents threadEvents = events_;
+    if (events_.testFlag(evRxChar) && syncMethod_ == smThreadSync &&
+        backend_->InputDescriptor() >= 0) {
+        threadEvents &= ~TComEvents(evRxChar);
+        StartInputWatch();
+    }
+    thread_ = std::make_unique<TComThread>(*backend_, threadEvents, syncMethod_, handOver_);
 }
 
 void TCustomComPort::StopEventThread() {
+    StopInputWatch();
     if (!thread_) return;
     thread_->Stop();
     thread_.reset();
@@ -223,7 +237,10 @@ void TCustomComPort::StopEventThread() {
 }
 
 bool TCustomComPort::HandOverPending() const {
-    return handOver_ && handOver_->Pending();
+    if (!handOver_) return false;
+    if (handOver_->Pending()) return true;
+    return inputWatch_ && inputWatch_->isEnabled() &&
+           backend_->InputState().events.testFlag(evRxChar);
 }
 
 void TCustomComPort::NotifyConnection(bool on) {
@@ -257,7 +274,10 @@ int TCustomComPort::WriteBytes(QByteArrayView bytes) {
     // the seconds the time-outs would allow.
     const int configured = WriteTimeoutMs(appliedTimeouts_, size);
     const int limit = configured < 0 ? kWriteLimitMs : std::min(configured, kWriteLimitMs);
-    const TComIoResult result = backend_->Write(bytes.data(), size, limit);
+    // The drained queue only tells listeners that sending is off; without one, the event
+    // thread need not wake for it after every request.
+    const TComIoResult result =
+        backend_->Write(bytes.data(), size, limit, AnyLinkHas(&TComLink::OnTx));
     if (result.error) {
         if (IsDeviceGoneError(result.error))
             LoseDevice(EComPort(TComPortError::WriteFailed, result.error).Message());
@@ -286,6 +306,7 @@ int TCustomComPort::PendingInputCount() {
 int TCustomComPort::ReadBytes(char* buffer, int count) {
     if (count <= 0) return 0;
     if (!Connected()) Raise(TComPortError::ReadFailed, EBADF);
+    unreadReported_ = 0;
     const TComIoResult result = backend_->Read(buffer, count);
     if (result.error) Raise(TComPortError::ReadFailed, result.error);
     return result.count;

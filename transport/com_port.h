@@ -2,6 +2,8 @@
 // TComPort: one serial line with its settings, its event thread and its listeners. All of
 // its operations and handlers run on the thread that owns the port object (the GUI thread);
 // the event thread only waits for line events and hands each batch over to that thread.
+// Received bytes, the one event that comes many times a reply, are watched on the port's
+// thread itself where the line allows it.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -15,6 +17,8 @@
 #include "transport/com_error.h"
 #include "transport/com_port_settings.h"
 #include "transport/com_types.h"
+
+class QSocketNotifier;
 
 namespace torvel {
 
@@ -145,8 +149,8 @@ public:
     void ApplyAllSettings();
     TComDeviceControl DeviceControl() const;
 
-    // A batch or the device's loss handed over by the event thread and not yet taken up (for
-    // diagnostics).
+    // A batch or the device's loss handed over by the event thread, or input waiting for this
+    // thread to take it, not yet taken up (for diagnostics).
     bool HandOverPending() const;
 
     // ---- Handlers (all optional).
@@ -166,6 +170,17 @@ public:
 
 private:
     Q_INVOKABLE void RunHandOver();
+    // Errors that escape a delivery are reported; the port goes on receiving.
+    template <typename Delivery>
+    void DeliverGuarded(const Delivery& delivery);
+
+    // Arrivals watched on the port's own thread (see StartEventThread).
+    void StartInputWatch();
+    void StopInputWatch();
+    void InputArrived();
+    void ReceiveWatched(const TComHandOver& owner);
+    void LookAtUnreadInput();
+    void ReportUnreadInput(int count);
 
     // What one batch of line events does, in its fixed order. `owner` is the hand-over of the
     // opening the batch belongs to.
@@ -176,6 +191,8 @@ private:
     void ReportSignals(TComSignals lines);
     void DeliverEvent(TComEvent event, TComEvents& batch);
     void DeliverReceived(TComEvents& batch);
+    // Hands bytes read to OnRxBuf and every listener; the event character raises evRxFlag.
+    void TakeReceived(const QByteArray& bytes, TComEvents& batch);
     void HandleEventError(const EComPort& error);
     void ReportEventError(const QString& message);
     // The one way a gone device is handled: close, then OnLinkLost, once per opening.
@@ -210,6 +227,9 @@ private:
     // belongs to an opening that has ended.
     std::shared_ptr<TComHandOver> handOver_;
     std::unique_ptr<TComThread> thread_;
+    QSocketNotifier* inputWatch_ = nullptr;
+    // The count last given to OnRxChar while nobody takes bytes; a read starts afresh.
+    int unreadReported_ = 0;
 };
 
 // Listeners in registration order; one removed by an earlier callback is skipped.

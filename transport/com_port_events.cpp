@@ -1,6 +1,8 @@
 // The delivery of line events on the port's thread, and what happens when it fails.
 
 #include <QDebug>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <optional>
 
 #include "transport/com_port.h"
@@ -22,7 +24,25 @@ void CallGuarded(const Function& function) {
     }
 }
 
+// How soon bytes that nobody reads are looked at again.
+constexpr int kUnreadSamplePeriodMs = 100;
+// More than a reply: what is left is read at the next arrival.
+constexpr int kWatchedReadSize = 4096;
+
 }  // namespace
+
+template <typename Delivery>
+void TCustomComPort::DeliverGuarded(const Delivery& delivery) {
+    try {
+        delivery();
+    } catch (const EComPort& error) {
+        HandleEventError(error);
+    } catch (const std::exception& error) {
+        ReportEventError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ReportEventError(QStringLiteral("Unknown error"));
+    }
+}
 
 void TCustomComPort::RunHandOver() {
     // Kept alive here: a handler may close the port, which drops the port's reference.
@@ -34,16 +54,73 @@ void TCustomComPort::RunHandOver() {
     }
     const std::optional<TComEvents> batch = handOver->TakeBatch();
     if (!batch) return;
-    try {
-        DeliverEvents(*batch, *handOver);
-    } catch (const EComPort& error) {
-        HandleEventError(error);
-    } catch (const std::exception& error) {
-        ReportEventError(QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        ReportEventError(QStringLiteral("Unknown error"));
-    }
+    DeliverGuarded([&] { DeliverEvents(*batch, *handOver); });
     handOver->FinishBatch();
+}
+
+void TCustomComPort::StartInputWatch() {
+    inputWatch_ = new QSocketNotifier(backend_->InputDescriptor(), QSocketNotifier::Read, this);
+    connect(inputWatch_, &QSocketNotifier::activated, this, &TCustomComPort::InputArrived);
+    unreadReported_ = 0;
+}
+
+void TCustomComPort::StopInputWatch() {
+    if (!inputWatch_) return;
+    // The descriptor closes next; the notifier may be the one whose signal runs now.
+    inputWatch_->setEnabled(false);
+    inputWatch_->deleteLater();
+    inputWatch_ = nullptr;
+}
+
+void TCustomComPort::InputArrived() {
+    const std::shared_ptr<TComHandOver> handOver = handOver_;
+    if (!handOver || !Connected()) return;
+    if (linksTakeBytes_) {
+        DeliverGuarded([&] { ReceiveWatched(*handOver); });
+        return;
+    }
+    LookAtUnreadInput();
+}
+
+void TCustomComPort::ReceiveWatched(const TComHandOver& owner) {
+    // Read at once, without asking for the count first: every arrival is a call fewer.
+    char buffer[kWatchedReadSize];
+    const int count = ReadBytes(buffer, kWatchedReadSize);
+    if (count == 0) {
+        // Readable with nothing to read: a line that hung up, or nothing at all.
+        const TComWaitResult state = backend_->InputState();
+        if (state.kind == TComWaitResult::DeviceGone)
+            LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+        return;
+    }
+    TComEvents batch = evRxChar;
+    TakeReceived(QByteArray(buffer, count), batch);
+    if (batch.testFlag(evRxFlag) && handOver_.get() == &owner) DeliverEvents(evRxFlag, owner);
+}
+
+void TCustomComPort::LookAtUnreadInput() {
+    const TComWaitResult state = backend_->InputState();
+    if (state.kind == TComWaitResult::DeviceGone) {
+        LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+        return;
+    }
+    if (!state.events.testFlag(evRxChar)) return;
+    DeliverGuarded([&] { ReportUnreadInput(PendingInputCount()); });
+}
+
+void TCustomComPort::ReportUnreadInput(int count) {
+    // Bytes nobody reads keep the line readable: the count is told once per growth, and the
+    // line is looked at again a sample period later instead of at once, for ever.
+    const bool grown = count > unreadReported_;
+    unreadReported_ = count;
+    if (grown && OnRxChar) OnRxChar(*this, count);
+    QSocketNotifier* watch = inputWatch_;
+    if (!watch || unreadReported_ == 0) return;
+    watch->setEnabled(false);
+    QTimer::singleShot(kUnreadSamplePeriodMs, watch, [this, watch] {
+        // A notifier left behind by a close stays off.
+        if (watch == inputWatch_) watch->setEnabled(true);
+    });
 }
 
 void TCustomComPort::DeliverEvents(TComEvents events, const TComHandOver& owner) {
@@ -114,6 +191,10 @@ void TCustomComPort::DeliverReceived(TComEvents& batch) {
     // All waiting bytes in one read, handed to every listener as one shared chunk.
     QByteArray bytes(count, Qt::Uninitialized);
     bytes.truncate(ReadBytes(bytes.data(), count));
+    TakeReceived(bytes, batch);
+}
+
+void TCustomComPort::TakeReceived(const QByteArray& bytes, TComEvents& batch) {
     if (bytes.isEmpty()) return;
     // The line cannot tell the event character apart; it is found among the bytes read.
     if (events_.testFlag(evRxFlag) && bytes.contains(eventChar_)) batch |= evRxFlag;

@@ -83,7 +83,6 @@ struct Figures {
     double longestGuiGapMs = 0;
     int gapsOver20Ms = 0;
     double longestHandlerMs = 0;  // one reply in CDP1Packet, the next write included
-    double longestWriteMs = 0;    // WriteText alone
     // From the event loop waking to its next wait: the GUI thread's own longest busy spell.
     double longestBusyMs = 0;
     int requests = 0;
@@ -146,19 +145,13 @@ Figures Upload(unsigned baud, const QString& sample, const UploadMode& mode = {}
             std::max(figures.longestHandlerMs,
                      std::chrono::duration<double, std::milli>(Clock::now() - lastPacket).count());
     };
+    // Only the bytes written: a link that listened for the line going quiet would make the
+    // event thread wake after every request, which the window itself never asks for.
     torvel::TComLink writes;
-    Clock::time_point writeStart{};
     Clock::time_point firstWrite{};
-    writes.OnTx = [&](bool on) {
-        if (!on) return;
-        writeStart = Clock::now();
-        if (firstWrite == Clock::time_point{}) firstWrite = writeStart;
-    };
     writes.OnTxBuf = [&](torvel::TCustomComPort&, const QByteArray& line) {
         lastWrite = Clock::now();
-        figures.longestWriteMs =
-            std::max(figures.longestWriteMs,
-                     std::chrono::duration<double, std::milli>(lastWrite - writeStart).count());
+        if (firstWrite == Clock::time_point{}) firstWrite = lastWrite;
         if (packetPending) figures.turnaroundUs.push_back(Micro(lastWrite - lastPacket));
         figures.wireCharacters += line.size();
         ++figures.requests;
@@ -227,8 +220,8 @@ void Print(const char* name, unsigned baud, const Figures& f) {
     }
     std::printf(
         "  longest GUI-thread gap of a 1 ms timer: %.2f ms (%d gaps over 20 ms); "
-        "longest reply handler %.2f ms, longest write %.2f ms\n",
-        f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs, f.longestWriteMs);
+        "longest reply handler %.2f ms\n",
+        f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs);
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
     if (f.requests > 0)
         std::printf("  processor time a request: GUI thread %.1f us, whole process %.1f us\n",

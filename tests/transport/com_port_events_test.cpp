@@ -249,6 +249,18 @@ TEST_F(PortEvents, AReadFailingBecauseTheDeviceIsGoneCountsAsTheLoss) {
     EXPECT_FALSE(port->Connected());
 }
 
+TEST_F(PortEvents, TheDrainedQueueIsAskedForOnlyWhileSomeoneListensForSending) {
+    Open();
+    port->WriteText(QStringLiteral(":01\r\n"));
+    EXPECT_FALSE(fake->lastWriteReportsDrained);
+    TComLink sending;
+    sending.OnTx = [](bool) {};
+    port->AddListener(&sending);
+    port->WriteText(QStringLiteral(":01\r\n"));
+    EXPECT_TRUE(fake->lastWriteReportsDrained);
+    port->RemoveListener(&sending);
+}
+
 TEST_F(PortEvents, WindowSyncHandsEventsOverOneAtATimeInTheSameOrder) {
     port->SetSyncMethod(smWindowSync);
     framer.SetComPort(port.get());

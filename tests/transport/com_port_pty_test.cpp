@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
+#include <functional>
 
 #include "spin_until.h"
 #include "support/pty_pair.h"
@@ -41,6 +44,13 @@ QByteArray EveryByteValue(int rounds) {
         for (int b = 0; b < 256; ++b) bytes.append(static_cast<char>(b));
     }
     return bytes;
+}
+
+double ThreadCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 class PtyPort : public ::testing::Test {
@@ -219,6 +229,83 @@ TEST_F(PtyPort, ALineFromTheFarSideBecomesOnePacket) {
     EXPECT_EQ(packets, QList<QByteArray>({"0103020001F9\r", "0102\r"}));
 }
 
+TEST_F(PtyPort, WithoutAByteTakerTheCountIsToldOncePerGrowthAndAReadStartsAfresh) {
+    QList<int> counts;
+    port.OnRxChar = [&](TCustomComPort&, int count) { counts.append(count); };
+    port.OpenPort();
+    const auto toldUpTo = [&](int count) {
+        return QTest::qWaitFor([&] { return !counts.isEmpty() && counts.last() == count; },
+                               kDeadlineMs);
+    };
+    ASSERT_TRUE(pty.Write("abc"));
+    ASSERT_TRUE(toldUpTo(3));
+    // Unread bytes keep the line readable, and are neither told again while nothing is added
+    // nor looked at in a busy loop.
+    const double before = ThreadCpuSeconds();
+    QTest::qWait(300);
+    EXPECT_LT(ThreadCpuSeconds() - before, 0.1);
+    ASSERT_TRUE(pty.Write("de"));
+    ASSERT_TRUE(toldUpTo(5));
+    // Each count told is larger than the one before.
+    EXPECT_EQ(std::adjacent_find(counts.begin(), counts.end(), std::greater_equal<int>()),
+              counts.end());
+    char buffer[8];
+    EXPECT_EQ(port.ReadBytes(buffer, 8), 5);
+    ASSERT_TRUE(pty.Write("f"));
+    ASSERT_TRUE(toldUpTo(1));
+}
+
+TEST_F(PtyPort, TheEventCharacterAmongTheBytesRaisesRxFlagAfterThem) {
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    QStringList order;
+    port.OnRxBuf = [&](TCustomComPort&, const QByteArray&) {
+        order.append(QStringLiteral("bytes"));
+    };
+    port.OnRxFlag = [&](TCustomComPort&) { order.append(QStringLiteral("flag")); };
+    port.SetEventChar('\n');
+    port.OpenPort();
+    ASSERT_TRUE(pty.Write(":01\r\n"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return order.contains(QStringLiteral("flag")); }, kDeadlineMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order.count(QStringLiteral("flag")), 1);
+    EXPECT_EQ(order.first(), QStringLiteral("bytes"));
+    EXPECT_EQ(order.last(), QStringLiteral("flag"));
+}
+
+namespace {
+
+class PtyHandlerClosesPort : public PtyPort, public ::testing::WithParamInterface<bool> {};
+
+}  // namespace
+
+TEST_P(PtyHandlerClosesPort, EndsTheArrivalAndTheLineServesTheNextOpening) {
+    const bool reopen = GetParam();
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    framer.SetStartString(":");
+    framer.SetStopString("\n");
+    QList<QByteArray> packets;
+    framer.OnPacket = [&](TComDataPacket&, const QByteArray& packet) {
+        packets.append(packet);
+        if (packets.size() > 1) return;
+        port.ClosePort();
+        if (reopen) port.OpenPort();
+    };
+    port.OpenPort();
+    ASSERT_TRUE(pty.Write(":01\r\n:02\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !packets.isEmpty(); }, kDeadlineMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(port.Connected(), reopen);
+    port.OpenPort();
+    ASSERT_TRUE(pty.Write(":03\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return packets.last() == "03\r"; }, kDeadlineMs));
+    EXPECT_EQ(packets.first(), QByteArray("01\r"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AndReopens, PtyHandlerClosesPort, ::testing::Bool());
+
 TEST_F(PtyPort, WrittenTextReachesTheFarSideAndAnEmptyWriteSendsNothing) {
     port.OpenPort();
     EXPECT_EQ(port.WriteText(QString()), 0);
@@ -336,6 +423,24 @@ TEST(PortVanish, AHungUpFarSideIsReportedOnceAndTheNextOpenWorks) {
     ASSERT_TRUE(second.Write(":0111\r\n"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !packet.isEmpty(); }, kDeadlineMs));
     EXPECT_EQ(packet, QByteArray("0111\r"));
+}
+
+TEST(PortVanish, ALineThatHangsUpWhileItsBytesAreTakenIsOneLoss) {
+    PtyPair pty;
+    TComPort port;
+    port.SetPort(pty.SlavePath());
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    QStringList lost;
+    port.OnLinkLost = [&](TCustomComPort&, const QString& message) { lost.append(message); };
+    port.OpenPort();
+    // A reply cut short by the hang-up.
+    ASSERT_TRUE(pty.Write(":0103"));
+    pty.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !lost.isEmpty(); }, kDeadlineMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(lost, QStringList({QStringLiteral("ReadFile function failed (win error code: 5)")}));
+    EXPECT_FALSE(port.Connected());
 }
 
 TEST_F(PtyPort, AThousandOpenCloseCyclesUnderTrafficNeverDeadlock) {

@@ -27,6 +27,7 @@ public:
     TComDeviceControl lastControl;
     TComTimeoutValues lastTimeouts;
     int lastWriteTimeout = 0;
+    bool lastWriteReportsDrained = false;
     QByteArray written;
     QList<TComPurges> purges;
     // Calls of the delivery path, in order ("errors", "count", "read", "signals").
@@ -115,8 +116,9 @@ public:
         input.remove(0, n);
         return {n, 0};
     }
-    TComIoResult Write(const char* data, int count, int timeoutMs) override {
+    TComIoResult Write(const char* data, int count, int timeoutMs, bool reportDrained) override {
         lastWriteTimeout = timeoutMs;
+        lastWriteReportsDrained = reportDrained;
         if (writeError) return {0, writeError};
         const int taken = writeRoom < 0 ? count : std::min(count, writeRoom);
         if (writeRoom >= 0) writeRoom -= taken;
