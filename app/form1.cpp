@@ -127,11 +127,12 @@ void TForm1::CreateStatusPanels() {
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
         ui->SB1->addWidget(panel);
+        statusPanels_.append(panel);
     }
 }
 
 QLabel* TForm1::StatusPanel(int number) const {
-    return ui->SB1->findChild<QLabel*>(StatusPanelName(number), Qt::FindDirectChildrenOnly);
+    return statusPanels_.value(number - 1);
 }
 
 void TForm1::CentreOnScreen() {

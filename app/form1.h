@@ -325,5 +325,7 @@ private:
     torvel::TMonitorWindow* monitor_ = nullptr;
     torvel::TPaintPacer* loadPacer_ = nullptr;
     torvel::TPaintPacer* testerPacer_ = nullptr;
+    // SB1's panels 1..5, kept: a load sets two of them for every record.
+    QList<QLabel*> statusPanels_;
     bool endSequenceDone_ = false;
 };

@@ -77,9 +77,12 @@ void TForm1::UploadPosition(quint16 position) {
 
 void TForm1::UploadSpeed(const torvel::RateEstimator* rate) {
     // Reported from the load's first request to its end: its displays are paced as long.
-    if (rate) loadPacer_->Hold();
-    loadPacer_->Take(*StatusPanel(5), [&] { ShowUploadSpeed(rate); });
-    if (rate) return;
+    if (rate) {
+        loadPacer_->Hold();
+        loadPacer_->Defer(*StatusPanel(5), [this, rate] { ShowUploadSpeed(rate); });
+        return;
+    }
+    loadPacer_->Take(*StatusPanel(5), [&] { ShowUploadSpeed(nullptr); });
     loadPacer_->Release();
     RefreshMonitorAtEnd();
 }
@@ -95,9 +98,12 @@ void TForm1::TesterProgress(int percent) {
 
 void TForm1::TesterSpeed(const torvel::RateEstimator* rate) {
     // Reported from a repeated operation's first request to its end.
-    if (rate) testerPacer_->Hold();
-    testerPacer_->Take(*ui->LabelTestTimeLeft, [&] { ShowTesterSpeed(rate); });
-    if (rate) return;
+    if (rate) {
+        testerPacer_->Hold();
+        testerPacer_->Defer(*ui->LabelTestTimeLeft, [this, rate] { ShowTesterSpeed(rate); });
+        return;
+    }
+    testerPacer_->Take(*ui->LabelTestTimeLeft, [&] { ShowTesterSpeed(nullptr); });
     testerPacer_->Release();
     RefreshMonitorAtEnd();
 }

@@ -8,7 +8,11 @@ namespace torvel {
 
 TPaintPacer::TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent)
     : QObject(parent), lineBusy_(std::move(lineBusy)), timer_(new QTimer(this)) {
-    for (QWidget* widget : widgets) widgets_.append({widget});
+    for (QWidget* widget : widgets) {
+        THeld held;
+        held.Widget = widget;
+        widgets_.append(held);
+    }
     timer_->setInterval(kIntervalMs);
     connect(timer_, &QTimer::timeout, this, &TPaintPacer::Tick);
 }
@@ -21,6 +25,7 @@ void TPaintPacer::Hold() {
         QWidget* widget = held.Widget;
         if (!widget) continue;
         held.Changed = false;
+        held.Estimated = false;
         // A label asks its window for a new layout at every text; kept at the size it has,
         // it asks nothing. One not shown yet has no size to keep.
         held.Frozen = qobject_cast<QLabel*>(widget) && widget->isVisible();
@@ -32,9 +37,44 @@ void TPaintPacer::Hold() {
     timer_->start();
 }
 
-void TPaintPacer::Changed(QWidget& widget) {
+TPaintPacer::THeld* TPaintPacer::Find(const QWidget& widget) {
     for (THeld& held : widgets_)
-        if (held.Widget == &widget) held.Changed = true;
+        if (held.Widget == &widget) return &held;
+    return nullptr;
+}
+
+void TPaintPacer::Changed(QWidget& widget) {
+    if (THeld* held = Find(widget)) {
+        held->Changed = true;
+        held->Deferred = nullptr;
+    }
+    QueuePaintIfDue();
+}
+
+void TPaintPacer::Defer(QWidget& widget, std::function<void()> change) {
+    THeld* held = holding_ ? Find(widget) : nullptr;
+    if (!held) {
+        change();
+        return;
+    }
+    held->Changed = true;
+    if (held->Estimated) {
+        held->Deferred = std::move(change);
+    } else {
+        held->Estimated = true;
+        WithoutPaint(widget, change);
+    }
+    QueuePaintIfDue();
+}
+
+void TPaintPacer::MakeDeferred() {
+    for (THeld& held : widgets_) {
+        const std::function<void()> change = std::exchange(held.Deferred, nullptr);
+        if (change && held.Widget) WithoutPaint(*held.Widget, change);
+    }
+}
+
+void TPaintPacer::QueuePaintIfDue() {
     if (!due_ || queued_) return;
     queued_ = true;
     // Queued: the request has been written and the run's other displays of this record are
@@ -61,6 +101,7 @@ void TPaintPacer::Tick() {
 
 void TPaintPacer::Paint() {
     due_ = false;
+    MakeDeferred();
     // The others are marked, the last one painted now: one pass of the window's backing
     // store paints them all.
     QWidget* last = nullptr;
@@ -75,6 +116,7 @@ void TPaintPacer::Paint() {
 
 void TPaintPacer::Release() {
     if (!holding_) return;
+    MakeDeferred();
     holding_ = false;
     due_ = false;
     timer_->stop();

@@ -119,6 +119,39 @@ INSTANTIATE_TEST_SUITE_P(Pacer, PaintPacerPace, ::testing::Values(
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
+TEST_F(PaintPacerPace, AnEstimateIsWorkedOutOnlyWhenItIsAboutToBePainted) {
+    QStringList made;
+    const auto estimate = [&](const char* text) {
+        return [&, text] {
+            made.append(QString::fromLatin1(text));
+            label_->setText(made.constLast());
+        };
+    };
+    // The first one at once, so the display is there from the start; the later ones only
+    // as the pace paints, the last one kept.
+    pacer_->Hold();
+    for (const char* text : {"1", "2", "3"}) pacer_->Defer(*label_, estimate(text));
+    EXPECT_EQ(made, QStringList({"1"}));
+    busy_ = false;
+    pacer_->Tick();
+    EXPECT_EQ(made, QStringList({"1", "3"}));
+
+    // Released, the one kept is made; a change taken replaces it.
+    pacer_->Defer(*label_, estimate("4"));
+    pacer_->Release();
+    pacer_->Hold();
+    pacer_->Defer(*label_, estimate("5"));
+    pacer_->Defer(*label_, estimate("6"));
+    pacer_->Take(*label_, [&] { label_->clear(); });
+    pacer_->Release();
+    EXPECT_EQ(made, QStringList({"1", "3", "4", "5"}));
+    EXPECT_EQ(label_->text(), QString());
+
+    // Not held: made at once.
+    pacer_->Defer(*label_, estimate("7"));
+    EXPECT_EQ(label_->text(), QStringLiteral("7"));
+}
+
 TEST_F(PaintPacerPace, AnExposeWhileHeldPaintsTheWidgetsAsTheyStand) {
     pacer_->Hold();
     pacer_->Take(*bar_, [&] { bar_->setValue(70); });
