@@ -40,11 +40,15 @@ inline bool RunUntil(const std::function<bool()>& condition, int deadlineMs) {
     return true;
 }
 
-// While it lives: a 1 ms timer late by more than its period shows the GUI thread was kept from
+// While it lives: a 5 ms timer late by more than its period shows the GUI thread was kept from
 // its events (a busy machine's scheduling included); the event loop's spells from waking to its
 // next wait count only this thread's own work.
 class GuiThreadProbe {
 public:
+    // Fine enough to see a 20 ms hold-up; a finer one would itself wake the thread as often
+    // as a slow line brings a byte.
+    static constexpr int kPeriodMs = 5;
+
     GuiThreadProbe() {
         probe_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&probe_, &QTimer::timeout, [this] {
@@ -61,7 +65,7 @@ public:
             longestBusyMs_ = std::max(longestBusyMs_, Millis(Clock::now() - awake_));
         });
         lastTick_ = Clock::now();
-        probe_.start(1);
+        probe_.start(kPeriodMs);
     }
     ~GuiThreadProbe() {
         QObject::disconnect(awakeSeen_);

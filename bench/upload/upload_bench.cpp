@@ -2,7 +2,7 @@
 // sample to torvel-board, unpaced and at emulated 115200 and 9600 bit/s. Prints the
 // turnaround (reply packet handed to CDP1Packet to the next request's write returning), the
 // round trip (write returned to the reply packet), the whole upload against the wire time of
-// its frames (10 bits a character), the longest the GUI thread was kept from a 1 ms timer
+// its frames (10 bits a character), the longest the GUI thread was kept from a 5 ms timer
 // (scheduling by a busy machine included) and its event loop's longest busy spell.
 // With the exchange monitor: the same upload with the monitor open and following against it
 // closed, and the memory and refresh time of a full ring of 100,000 rows.
@@ -219,7 +219,7 @@ void Print(const char* name, unsigned baud, const Figures& f) {
         }
     }
     std::printf(
-        "  longest GUI-thread gap of a 1 ms timer: %.2f ms (%d gaps over 20 ms); "
+        "  longest GUI-thread gap of a 5 ms timer: %.2f ms (%d gaps over 20 ms); "
         "longest reply handler %.2f ms\n",
         f.longestGuiGapMs, f.gapsOver20Ms, f.longestHandlerMs);
     std::printf("  longest busy spell of the GUI thread's event loop: %.2f ms\n", f.longestBusyMs);
@@ -327,7 +327,7 @@ int FloorRounds(const QString& client, unsigned baud, int rounds, bool monitor, 
                     variant.name, Percentile(variant.overFloor, 0.5),
                     Percentile(variant.guiCpuUs, 0.5));
     std::printf(
-        "  shown: longest GUI-thread gap of a 1 ms timer %.2f ms, longest busy spell of "
+        "  shown: longest GUI-thread gap of a 5 ms timer %.2f ms, longest busy spell of "
         "its event loop %.2f ms\n",
         longestGapMs, longestBusyMs);
     return 0;
