@@ -179,6 +179,7 @@ private:
     void StopInputWatch();
     void InputArrived();
     void ReceiveWatched(const TComHandOver& owner);
+    void LookAtUnreadInput();
     void ReportUnreadInput(int count);
 
     // What one batch of line events does, in its fixed order. `owner` is the hand-over of the

@@ -75,29 +75,37 @@ void TCustomComPort::StopInputWatch() {
 void TCustomComPort::InputArrived() {
     const std::shared_ptr<TComHandOver> handOver = handOver_;
     if (!handOver || !Connected()) return;
-    // As the event thread sees it: a line that hung up is gone, even with a reply still
-    // queued, and the loss is the read's.
-    const TComWaitResult state = backend_->InputState();
-    if (state.kind == TComWaitResult::DeviceGone) {
-        LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
-        return;
-    }
-    if (!state.events.testFlag(evRxChar)) return;
     if (linksTakeBytes_) {
         DeliverGuarded([&] { ReceiveWatched(*handOver); });
-    } else {
-        DeliverGuarded([&] { ReportUnreadInput(PendingInputCount()); });
+        return;
     }
+    LookAtUnreadInput();
 }
 
 void TCustomComPort::ReceiveWatched(const TComHandOver& owner) {
     // Read at once, without asking for the count first: every arrival is a call fewer.
     char buffer[kWatchedReadSize];
     const int count = ReadBytes(buffer, kWatchedReadSize);
-    if (count == 0) return;
+    if (count == 0) {
+        // Readable with nothing to read: a line that hung up, or nothing at all.
+        const TComWaitResult state = backend_->InputState();
+        if (state.kind == TComWaitResult::DeviceGone)
+            LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+        return;
+    }
     TComEvents batch = evRxChar;
     TakeReceived(QByteArray(buffer, count), batch);
     if (batch.testFlag(evRxFlag) && handOver_.get() == &owner) DeliverEvents(evRxFlag, owner);
+}
+
+void TCustomComPort::LookAtUnreadInput() {
+    const TComWaitResult state = backend_->InputState();
+    if (state.kind == TComWaitResult::DeviceGone) {
+        LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+        return;
+    }
+    if (!state.events.testFlag(evRxChar)) return;
+    DeliverGuarded([&] { ReportUnreadInput(PendingInputCount()); });
 }
 
 void TCustomComPort::ReportUnreadInput(int count) {
