@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include "transport/com_backend.h"
 #include "transport/com_backend_linux.h"
@@ -355,6 +356,13 @@ int LinuxBackend::QueuedInput() const {
     return Ioctl(fd_, FIONREAD, &count) == 0 ? count : 0;
 }
 
+// What poll() says of a line that is gone; a hung-up line is gone even with input queued.
+std::optional<TComWaitResult> GoneBy(short revents) {
+    if (revents & POLLNVAL) return TComWaitResult{TComWaitResult::DeviceGone, {}, EBADF};
+    if (revents & (POLLERR | POLLHUP)) return TComWaitResult{TComWaitResult::DeviceGone, {}, EIO};
+    return std::nullopt;
+}
+
 TComWaitResult LinuxBackend::WaitForEvents(TComEvents wanted) {
     wanted_ = wanted.toInt();
     for (;;) {
@@ -391,8 +399,7 @@ TComWaitResult LinuxBackend::WaitForEvents(TComEvents wanted) {
             [[maybe_unused]] ssize_t drained = ::read(wakeFd_, &count, sizeof count);
             if (stopRequested_) return {TComWaitResult::Stopped, {}, 0};
         }
-        if (fds[0].revents & POLLNVAL) return {TComWaitResult::DeviceGone, {}, EBADF};
-        if (fds[0].revents & (POLLERR | POLLHUP)) return {TComWaitResult::DeviceGone, {}, EIO};
+        if (const std::optional<TComWaitResult> gone = GoneBy(fds[0].revents)) return *gone;
 
         TComEvents events;
         if (fds[0].revents & POLLIN) {
@@ -467,9 +474,7 @@ TComWaitResult LinuxBackend::InputState() {
     if (::poll(&entry, 1, 0) < 0)
         return errno == EINTR ? TComWaitResult{}
                               : TComWaitResult{TComWaitResult::DeviceGone, {}, errno};
-    // In the event thread's order: a hung-up line is gone even with input still queued.
-    if (entry.revents & POLLNVAL) return {TComWaitResult::DeviceGone, {}, EBADF};
-    if (entry.revents & (POLLERR | POLLHUP)) return {TComWaitResult::DeviceGone, {}, EIO};
+    if (const std::optional<TComWaitResult> gone = GoneBy(entry.revents)) return *gone;
     return {TComWaitResult::Events, (entry.revents & POLLIN) ? TComEvents(evRxChar) : TComEvents(),
             0};
 }

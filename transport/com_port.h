@@ -179,6 +179,8 @@ private:
     void StopInputWatch();
     void InputArrived();
     void ReceiveWatched(const TComHandOver& owner);
+    // The line's state for the watch; a line that hung up is lost here.
+    TComEvents WatchedInputState();
     void LookAtUnreadInput();
     void ReportUnreadInput(int count);
 

@@ -82,15 +82,20 @@ void TCustomComPort::InputArrived() {
     LookAtUnreadInput();
 }
 
+TComEvents TCustomComPort::WatchedInputState() {
+    const TComWaitResult state = backend_->InputState();
+    if (state.kind != TComWaitResult::DeviceGone) return state.events;
+    LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+    return {};
+}
+
 void TCustomComPort::ReceiveWatched(const TComHandOver& owner) {
     // Read at once, without asking for the count first: every arrival is a call fewer.
     char buffer[kWatchedReadSize];
     const int count = ReadBytes(buffer, kWatchedReadSize);
     if (count == 0) {
         // Readable with nothing to read: a line that hung up, or nothing at all.
-        const TComWaitResult state = backend_->InputState();
-        if (state.kind == TComWaitResult::DeviceGone)
-            LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
+        WatchedInputState();
         return;
     }
     TComEvents batch = evRxChar;
@@ -99,12 +104,7 @@ void TCustomComPort::ReceiveWatched(const TComHandOver& owner) {
 }
 
 void TCustomComPort::LookAtUnreadInput() {
-    const TComWaitResult state = backend_->InputState();
-    if (state.kind == TComWaitResult::DeviceGone) {
-        LoseDevice(EComPort(TComPortError::ReadFailed, state.error).Message());
-        return;
-    }
-    if (!state.events.testFlag(evRxChar)) return;
+    if (!WatchedInputState().testFlag(evRxChar)) return;
     DeliverGuarded([&] { ReportUnreadInput(PendingInputCount()); });
 }
 
