@@ -5,7 +5,9 @@
 namespace torvel {
 
 std::uint8_t HexDigitValue(QChar c) {
-    const char16_t u = c.toUpper().unicode();
+    // Only a-f have an upper case that is a hex digit: no other character needs a case lookup.
+    char16_t u = c.unicode();
+    if (u >= u'a' && u <= u'f') u = static_cast<char16_t>(u - u'a' + u'A');
     if (u >= u'0' && u <= u'9') return static_cast<std::uint8_t>(u - u'0');
     if (u >= u'A' && u <= u'F') return static_cast<std::uint8_t>(u - u'A' + 10);
     return 0;
@@ -21,13 +23,21 @@ std::uint8_t HexToInt(const QString& text) {
 }
 
 QString Hex(unsigned value, int digits) {
+    QString text;
+    AppendHex(text, value, digits);
+    return text;
+}
+
+void AppendHex(QString& text, unsigned value, int digits) {
     static const char16_t kDigits[] = u"0123456789ABCDEF";
-    QString text(digits, QChar(u'0'));
+    if (digits <= 0) return;
+    const qsizetype start = text.size();
+    text.resize(start + digits);
+    QChar* out = text.data() + start;
     for (int i = digits - 1; i >= 0; --i) {
-        text[i] = QChar(kDigits[value & 0xF]);
+        out[i] = QChar(kDigits[value & 0xF]);
         value >>= 4;
     }
-    return text;
 }
 
 }  // namespace torvel

@@ -13,5 +13,7 @@ std::uint8_t HexDigitValue(QChar c);
 std::uint8_t HexToInt(const QString& text);
 // hexN(v): v as `digits` upper-case hex digits, zero-padded (higher digits are cut off).
 QString Hex(unsigned value, int digits);
+// The same digits appended to `text`, for texts built piece by piece.
+void AppendHex(QString& text, unsigned value, int digits);
 
 }  // namespace torvel

@@ -45,7 +45,7 @@ void NextImageChunk(const ConfigImageBytes& image, std::uint16_t length, int chu
     if (first > last) return;
     const int n = std::min(std::clamp(chunkSize, 1, MaxImageChunk), last - first + 1);
     data.reserve(2 * n);
-    for (int p = first; p < first + n; ++p) data += Hex(image[p - 1], 2);
+    for (int p = first; p < first + n; ++p) AppendHex(data, image[p - 1], 2);
     count = static_cast<std::uint8_t>(n);
     position = static_cast<std::uint16_t>(first + n);
 }

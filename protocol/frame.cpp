@@ -1,5 +1,6 @@
 #include "protocol/frame.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/hex.h"
@@ -18,16 +19,33 @@ std::uint8_t PairValue(QChar high, QChar low) {
 
 }  // namespace
 
-std::uint8_t ComputeLrc(const QString& text) {
+std::uint8_t ComputeLrc(QStringView text) {
     std::uint8_t sum = 0;
     for (qsizetype i = 0; i + 1 < text.size(); i += 2)
-        sum = static_cast<std::uint8_t>(sum + PairValue(text.at(i), text.at(i + 1)));
+        sum = static_cast<std::uint8_t>(sum + PairValue(text[i], text[i + 1]));
     return static_cast<std::uint8_t>(-sum);
 }
 
+std::uint8_t HexField(QStringView text, int position) {
+    const qsizetype at = position < 1 ? 0 : position - 1;
+    if (at >= text.size()) return 0;
+    // A lone last character: its trim leaves it, or nothing, which HexDigitValue counts as 0.
+    if (at + 1 == text.size()) return HexDigitValue(text[at]);
+    return PairValue(text[at], text[at + 1]);
+}
+
 QString RequestLine(std::uint8_t address, std::uint8_t function, const QString& data) {
-    const QString body = Hex(address, 2) + Hex(function, 2) + data;
-    return QLatin1Char(':') + body + Hex(ComputeLrc(body), 2) + QLatin1String("\r\n");
+    // Built in place: a request goes out after every reply, and each piece would be a text of
+    // its own otherwise.
+    QString line;
+    line.reserve(1 + 4 + data.size() + 4);
+    line += QLatin1Char(':');
+    AppendHex(line, address, 2);
+    AppendHex(line, function, 2);
+    line += data;
+    AppendHex(line, ComputeLrc(QStringView(line).sliced(1)), 2);
+    line += QLatin1String("\r\n");
+    return line;
 }
 
 bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& payload) {
@@ -35,15 +53,14 @@ bool ValidateFrame(const QString& packet, std::uint8_t& function, QString& paylo
     const int length = static_cast<int>(packet.size());
     // The last three characters are always taken as LRC and CR, so a line ended by LF
     // alone fails here rather than being read with a shifted LRC.
-    const QString body = CopyText(packet, 1, length - 3);
-    const std::uint8_t received = HexToInt(CopyText(packet, length - 2, 2));
-    if (received != ComputeLrc(body)) return false;
+    const QStringView body = QStringView(packet).first(std::max(length - 3, 0));
+    if (HexField(packet, length - 2) != ComputeLrc(body)) return false;
 
-    function = HexToInt(CopyText(packet, 3, 2));
+    function = HexField(packet, 3);
     if (function & 0x80) {
         payload = CopyText(packet, 5, 2);
     } else {
-        const int count = HexToInt(CopyText(packet, 5, 2));
+        const int count = HexField(packet, 5);
         payload = CopyText(packet, 7, 2 * count);
     }
     return true;

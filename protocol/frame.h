@@ -10,7 +10,11 @@ namespace torvel {
 
 // Two's complement of the 8-bit sum of the hex pairs of `text`; an odd last character is
 // ignored and an empty text gives 0.
-std::uint8_t ComputeLrc(const QString& text);
+std::uint8_t ComputeLrc(QStringView text);
+
+// HexToInt of the (up to) two characters at 1-based `position` (before the first counts as the
+// first), without copying them out.
+std::uint8_t HexField(QStringView text, int position);
 
 // ":" + hex2(address) + hex2(function) + data + hex2(LRC) + CR LF. `data` is used exactly
 // as given (hex text, possibly empty).

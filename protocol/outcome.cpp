@@ -50,9 +50,11 @@ OutcomeRule OutcomeText(ExchangeOutcome outcome, int exceptionCode) {
     // clang-format on
     for (const Row& row : kRows) {
         if (row.outcome != outcome) continue;
+        // Every reply comes this way: an empty text is made without converting anything.
+        const auto text = [](const char16_t* s) { return *s ? QString::fromUtf16(s) : QString(); };
         // An exception is tagged with the text of its code.
-        const QString tag = row.tag ? QString::fromUtf16(row.tag) : ExceptionMessage(exceptionCode);
-        return {row.report, QString::fromUtf16(row.message), tag, row.deviceSilent};
+        const QString tag = row.tag ? text(row.tag) : ExceptionMessage(exceptionCode);
+        return {row.report, text(row.message), tag, row.deviceSilent};
     }
     return {};
 }
@@ -67,7 +69,7 @@ ExaminedReply ExamineReply(const QString& packet, std::uint8_t requestFunction) 
         examined.outcome = ExchangeOutcome::eoBadLrc;
         return examined;
     }
-    reply.address = HexToInt(CopyText(packet, 1, 2));
+    reply.address = HexField(packet, 1);
     if ((reply.function & 0x7F) != (requestFunction & 0x7F)) {
         examined.otherFunction = true;
         return examined;
@@ -82,7 +84,7 @@ ExaminedReply ExamineReply(const QString& packet, std::uint8_t requestFunction) 
         if (length != kEchoPacket) return examined;
         reply.data = CopyText(packet, 5, 8);
     } else {
-        const int count = HexToInt(CopyText(packet, 5, 2));
+        const int count = HexField(packet, 5);
         if (length != kCountedFraming + 2 * count) return examined;
         reply.data = payload;
     }

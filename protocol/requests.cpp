@@ -30,8 +30,16 @@ QString ReadRecordsData(unsigned file, unsigned record, unsigned count) {
 
 QString WriteRecordsData(unsigned file, unsigned record, const QString& bytesHex) {
     const auto count = static_cast<unsigned>(bytesHex.size() / 2);
-    return Hex(count + 7, 2) + QStringLiteral("06") + Hex(file, 4) + Hex(record, 4) +
-           Hex(count, 4) + bytesHex;
+    // One text built in place: the load sends one of these after every reply.
+    QString data;
+    data.reserve(16 + bytesHex.size());
+    AppendHex(data, count + 7, 2);
+    data += QLatin1String("06");
+    AppendHex(data, file, 4);
+    AppendHex(data, record, 4);
+    AppendHex(data, count, 4);
+    data += bytesHex;
+    return data;
 }
 
 QString ArmInterruptData(unsigned line, unsigned count, bool returnRegisters,

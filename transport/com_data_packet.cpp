@@ -109,10 +109,9 @@ void TComDataPacket::ScanPackets() {
         const qsizetype length = FindEnd();
         if (length <= 0) return;
         startFound_ = false;
-        QByteArray packet = buffer_.mid(head_, length);
+        const QByteArray packet = Stripped(QByteArrayView(buffer_).sliced(head_, length));
         head_ += length;
         searchFrom_ = 0;
-        Strip(packet);
         if (OnPacket) OnPacket(*this, packet);
     }
 }
@@ -168,13 +167,15 @@ void TComDataPacket::DropHead(qsizetype count) {
     if (OnDiscard) OnDiscard(*this, dropped);
 }
 
-void TComDataPacket::Strip(QByteArray& packet) const {
-    if (includeStrings_) return;
-    if (!start_.isEmpty() && Find(packet, start_, 0) == 0) packet.remove(0, start_.size());
-    if (stop_.isEmpty()) return;
+QByteArray TComDataPacket::Stripped(QByteArrayView packet) const {
+    if (includeStrings_) return packet.toByteArray();
+    if (!start_.isEmpty() && Find(packet, start_, 0) == 0) packet = packet.sliced(start_.size());
     // Only a stop string that ends the packet goes; one inside it (a size cut) stays.
-    const qsizetype stop = Find(packet, stop_, 0);
-    if (stop >= 0 && stop == packet.size() - stop_.size()) packet.chop(stop_.size());
+    if (!stop_.isEmpty()) {
+        const qsizetype stop = Find(packet, stop_, 0);
+        if (stop >= 0 && stop == packet.size() - stop_.size()) packet.chop(stop_.size());
+    }
+    return packet.toByteArray();
 }
 
 void TComDataPacket::EnforceSizeLimit() {

@@ -69,7 +69,8 @@ private:
     bool FindStart();
     qsizetype FindEnd();
     void DropHead(qsizetype count);
-    void Strip(QByteArray& packet) const;
+    // The packet without its start and stop strings, unless they are to be kept.
+    QByteArray Stripped(QByteArrayView packet) const;
     void EnforceSizeLimit();
     void Compact();
     qsizetype Find(QByteArrayView haystack, const QByteArray& needle, qsizetype from) const;

@@ -41,6 +41,18 @@ TEST(HexDigitValue, MapsDigitsLettersAndJunk) {
     EXPECT_EQ(HexDigitValue(u':'), 0);
 }
 
+// Any character a line or a file can bring reads as its upper case would.
+TEST(HexDigitValue, ReadsEveryCharacterAsItsUpperCase) {
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const QChar c(static_cast<char16_t>(u));
+        const char16_t upper = c.toUpper().unicode();
+        const int expected = upper >= u'0' && upper <= u'9'   ? upper - u'0'
+                             : upper >= u'A' && upper <= u'F' ? upper - u'A' + 10
+                                                              : 0;
+        ASSERT_EQ(HexDigitValue(c), expected) << static_cast<unsigned>(u);
+    }
+}
+
 TEST(Hex, PadsAndCutsToItsWidth) {
     EXPECT_EQ(Hex(0x0F, 2), QStringLiteral("0F"));
     EXPECT_EQ(Hex(0x7FFF, 4), QStringLiteral("7FFF"));

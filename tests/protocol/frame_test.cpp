@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include "common/hex.h"
+#include "common/text.h"
 #include "support/qt_printers.h"
 
 using namespace torvel;
@@ -61,6 +62,22 @@ TEST(ComputeLrc, AgreesWithHexToIntOfEveryPair) {
         unsigned sum = 0;
         for (int i = 0; i + 1 < length; i += 2) sum += HexToInt(text.mid(i, 2));
         EXPECT_EQ(ComputeLrc(text), (256 - sum % 256) % 256) << text.toStdString();
+    }
+}
+
+// Fields are read in place; the copy they stand for decides, at every position a packet of
+// any length has, before its start and past its end included.
+TEST(HexField, AgreesWithHexToIntOfTheCopiedPair) {
+    const char16_t alphabet[] = u"0123456789ABCDEFabcdefG :\r\0";
+    QRandomGenerator random(4321);
+    for (int round = 0; round < 500; ++round) {
+        QString text;
+        const int length = static_cast<int>(random.bounded(9));
+        for (int i = 0; i < length; ++i)
+            text += QChar(alphabet[random.bounded(static_cast<int>(std::size(alphabet)))]);
+        for (int position = -1; position <= length + 2; ++position)
+            EXPECT_EQ(HexField(text, position), HexToInt(CopyText(text, position, 2)))
+                << text.toStdString() << " at " << position;
     }
 }
 
