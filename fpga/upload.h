@@ -36,6 +36,8 @@ struct UploadState {
     bool UploadEndSent = false;
     // 1-based position of the next image byte to send.
     std::uint16_t UploadPosition = 0;
+
+    friend bool operator==(const UploadState&, const UploadState&) = default;
 };
 
 // What the window does after one function-21 reply.

@@ -31,19 +31,29 @@ int NextReplyTicks(int ticks) {
     return ticks == std::numeric_limits<int>::max() ? kTicksAfterOverflow : ticks + 1;
 }
 
+TRequestLine MakeRequestLine(std::uint8_t address, std::uint8_t function, const QString& data) {
+    return {address, function, data, RequestLine(address, function, data)};
+}
+
 bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
                      std::uint8_t function, const QString& data, int timeoutTicks) {
+    if (operation_) return false;
+    return Send(operation, MakeRequestLine(address, function, data), timeoutTicks);
+}
+
+bool TExchange::Send(const TExchangeOperation& operation, const TRequestLine& request,
+                     int timeoutTicks) {
     if (operation_) return false;
     // The answer to this request is what the line brings next, not an unasked report.
     listener_ = nullptr;
     // Kept even when the write fails: a repeating operation resends from these.
-    lastFunction_ = function;
-    lastData_ = data;
+    lastFunction_ = request.function;
+    lastData_ = request.data;
     operation_ = &operation;
     timeoutTicks_ = timeoutTicks;
     ticks_ = 0;
-    const quint64 request = ++serial_;
-    const QString line = RequestLine(address, function, data);
+    const quint64 serial = ++serial_;
+    const QString& line = request.line;
     if (observer_) {
         // Told before the write, so anything the write ends comes after it.
         sentAt_ = observer_->Now();
@@ -51,7 +61,7 @@ bool TExchange::Send(const TExchangeOperation& operation, std::uint8_t address,
     }
     const WriteResult written = host_.WriteRequestLine(line);
     // A loss reported by the port while it wrote has ended this request already.
-    if (request != serial_ || !operation_) return true;
+    if (serial != serial_ || !operation_) return true;
     if (written.outcome != ExchangeOutcome::eoReply) {
         Finish(written.outcome, {}, written.message);
         return true;

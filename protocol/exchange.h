@@ -21,6 +21,16 @@ struct TExchangeOperation {
     std::function<void(ExchangeOutcome outcome, const DecodedReply& reply)> OnFailure;
 };
 
+// A request made ahead of its turn: a run can make its next request while the reply to the
+// one before is still on its way, so that only the write is left when that reply comes.
+struct TRequestLine {
+    std::uint8_t address = 0;
+    std::uint8_t function = 0;
+    QString data;
+    QString line;  // ":" to CR LF
+};
+TRequestLine MakeRequestLine(std::uint8_t address, std::uint8_t function, const QString& data);
+
 // What writing one request line came to. The port's message goes with a failure.
 struct WriteResult {
     ExchangeOutcome outcome = ExchangeOutcome::eoReply;  // eoReply: the line is out
@@ -92,6 +102,7 @@ public:
     // another request is in flight: the line carries one request at a time.
     bool Send(const TExchangeOperation& operation, std::uint8_t address, std::uint8_t function,
               const QString& data, int timeoutTicks);
+    bool Send(const TExchangeOperation& operation, const TRequestLine& request, int timeoutTicks);
     // One packet from the framer.
     void Packet(const QString& packet);
     // One tick of the reply timer.

@@ -73,6 +73,11 @@ bool TBoardLine::Send(const TExchangeOperation& operation, std::uint8_t address,
     return exchange_.Send(operation, address, function, data, timeoutTicks);
 }
 
+bool TBoardLine::Send(const TExchangeOperation& operation, const TRequestLine& request,
+                      int timeoutTicks) {
+    return exchange_.Send(operation, request, timeoutTicks);
+}
+
 void TBoardLine::SendUnanswered(std::uint8_t address, std::uint8_t function, const QString& data) {
     if (!exchange_.Send(unanswered_, address, function, data, 0)) return;
     exchange_.Withdraw(unanswered_);

@@ -79,12 +79,24 @@ bool TBoardSession::OpenPort() {
 
 bool TBoardSession::Send(const TExchangeOperation& operation, std::uint8_t function,
                          const QString& data) {
-    return SendTo(operation, static_cast<std::uint8_t>(settings_.SlaveAddress), function, data);
+    return SendTo(operation, SlaveAddress(), function, data);
 }
 
 bool TBoardSession::SendTo(const TExchangeOperation& operation, std::uint8_t address,
                            std::uint8_t function, const QString& data) {
-    if (line_->Send(operation, address, function, data, settings_.DefaultTimeout)) return true;
+    return Send(operation, MakeRequestLine(address, function, data));
+}
+
+std::uint8_t TBoardSession::SlaveAddress() const {
+    return static_cast<std::uint8_t>(settings_.SlaveAddress);
+}
+
+TRequestLine TBoardSession::Request(std::uint8_t function, const QString& data) const {
+    return MakeRequestLine(SlaveAddress(), function, data);
+}
+
+bool TBoardSession::Send(const TExchangeOperation& operation, const TRequestLine& request) {
+    if (line_->Send(operation, request, settings_.DefaultTimeout)) return true;
     Report(QStringLiteral("Запрос не отправлен: устройство ещё не ответило на предыдущий"),
            QStringLiteral("ОШИБКА"));
     return false;

@@ -84,6 +84,11 @@ public:
     // The same at another address.
     bool SendTo(const TExchangeOperation& operation, std::uint8_t address, std::uint8_t function,
                 const QString& data);
+    // The settings' slave address as a request carries it.
+    std::uint8_t SlaveAddress() const;
+    // A request to the settings' address made ahead of its turn, and its sending as above.
+    TRequestLine Request(std::uint8_t function, const QString& data) const;
+    bool Send(const TExchangeOperation& operation, const TRequestLine& request);
     // A request whose answer nobody awaits.
     void SendUnanswered(std::uint8_t function, const QString& data);
 

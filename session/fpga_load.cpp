@@ -1,5 +1,7 @@
 #include "session/fpga_load.h"
 
+#include <algorithm>
+
 #include "protocol/requests.h"
 #include "session/settings.h"
 #include "session/tester_run.h"
@@ -55,8 +57,9 @@ TRefusal TFpgaLoad::Start(const std::function<bool()>& confirmChip) {
     rate_.Start(session_.ClockNs(), 0, session_.ConfigImageLength);
     view.UploadSpeed(&rate_);
     running_ = true;
-    if (Send(preparatory)) return TRefusal::rfNone;
-    return TRefusal::rfBusy;
+    if (!Send(session_.Request(fnWriteFileRecord, preparatory))) return TRefusal::rfBusy;
+    if (running_) MakeNextStep();
+    return TRefusal::rfNone;
 }
 
 void TFpgaLoad::Stop() {
@@ -65,27 +68,65 @@ void TFpgaLoad::Stop() {
     End(TRunEndReason::reStopped);
 }
 
-bool TFpgaLoad::Send(const QString& data) {
-    if (session_.Send(operation_, fnWriteFileRecord, data)) return true;
+bool TFpgaLoad::Send(const TRequestLine& request) {
+    if (session_.Send(operation_, request)) return true;
     session_.View().LoadControls(true);
     End(TRunEndReason::reFailed, ExchangeOutcome::eoWithdrawn);
     return false;
 }
 
+void TFpgaLoad::MakeNextStep() {
+    const quint16 length = session_.ConfigImageLength;
+    const int chunkSize = session_.Device.PageChunkSize;
+    next_.from = state_;
+    next_.length = length;
+    next_.chunkSize = chunkSize;
+    next_.state = state_;
+    next_.step = StepUpload(next_.state, session_.ConfigImage, length, chunkSize);
+    // The first byte goes alone, the rest from where the last record ended; the end record
+    // and the completion carry none.
+    next_.first = state_.UploadStarted ? std::max<std::uint16_t>(state_.UploadPosition, 1) : 1;
+    const int carried = next_.step.Completed || next_.state.UploadEndSent
+                            ? 0
+                            : std::max(0, next_.state.UploadPosition - next_.first);
+    next_.bytes = ImageBytes(next_.first, carried).toByteArray();
+    if (!next_.step.Completed)
+        next_.request = session_.Request(fnWriteFileRecord, next_.step.RequestData);
+    next_.ready = true;
+}
+
+bool TFpgaLoad::NextStepStands() const {
+    // A file read, a board identified anew or the settings applied while the reply was on
+    // its way change what the next record is.
+    if (!next_.ready || next_.from != state_ || next_.length != session_.ConfigImageLength ||
+        next_.chunkSize != session_.Device.PageChunkSize)
+        return false;
+    if (!next_.step.Completed && next_.request.address != session_.SlaveAddress()) return false;
+    return next_.bytes == ImageBytes(next_.first, static_cast<int>(next_.bytes.size()));
+}
+
+QByteArrayView TFpgaLoad::ImageBytes(std::uint16_t first, int count) const {
+    if (count <= 0) return {};
+    return QByteArrayView(session_.ConfigImage.data() + first - 1, count);
+}
+
 void TFpgaLoad::Reply() {
-    const UploadStep step = StepUpload(state_, session_.ConfigImage, session_.ConfigImageLength,
-                                       session_.Device.PageChunkSize);
+    if (!NextStepStands()) MakeNextStep();
+    next_.ready = false;
+    state_ = next_.state;
+    const UploadStep& step = next_.step;
     if (step.Completed) {
         End(TRunEndReason::reDone);
         return;
     }
-    if (!Send(step.RequestData)) return;
+    if (!Send(next_.request)) return;
     TSessionView& view = session_.View();
     if (step.ShownPosition) view.UploadPosition(*step.ShownPosition);
     if (step.Progress) view.LoadProgress(*step.Progress);
     // The bytes before the position are on their way.
     if (state_.UploadPosition > 0) rate_.Add(session_.ClockNs(), state_.UploadPosition - 1);
     view.UploadSpeed(&rate_);
+    if (running_) MakeNextStep();
 }
 
 void TFpgaLoad::End(TRunEndReason reason, ExchangeOutcome outcome) {

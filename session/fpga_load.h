@@ -28,13 +28,33 @@ public:
     const RateEstimator& Rate() const { return rate_; }
 
 private:
+    // The step after the request in flight, made while its reply is on its way, and what it
+    // was made from: it stands only while all of that is unchanged.
+    struct TNextStep {
+        bool ready = false;
+        UploadState from;
+        std::uint16_t length = 0;
+        int chunkSize = 0;
+        // The image bytes it carries, from 1-based position `first`.
+        std::uint16_t first = 0;
+        QByteArray bytes;
+        UploadState state;  // the state after it
+        UploadStep step;
+        TRequestLine request;
+    };
+
     void Reply();
     void End(TRunEndReason reason, ExchangeOutcome outcome = ExchangeOutcome::eoReply);
-    bool Send(const QString& data);
+    bool Send(const TRequestLine& request);
+    void MakeNextStep();
+    bool NextStepStands() const;
+    // `count` bytes of the session's image from 1-based `first`.
+    QByteArrayView ImageBytes(std::uint16_t first, int count) const;
 
     TBoardSession& session_;
     TExchangeOperation operation_;
     UploadState state_;
+    TNextStep next_;
     RateEstimator rate_;
     bool running_ = false;
 };

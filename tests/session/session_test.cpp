@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -54,8 +55,13 @@ public:
                                 : QStringLiteral("speed over"));
     }
 
+    void UploadPosition(quint16 position) override {
+        if (onUploadPosition) onUploadPosition(position);
+    }
+
     QStringList events;
     QList<std::pair<TRunKind, TRunEndReason>> ends;
+    std::function<void(quint16)> onUploadPosition;
     // The tester's progress and speed, and its end, in the order reported.
     QStringList testerDisplays;
 };
@@ -71,10 +77,10 @@ protected:
 
     QString DumpPath() const { return folder_.filePath(QStringLiteral("dump.bin")); }
 
-    // The 59,691-byte sample of the board's FPGA, chosen as the project file.
-    std::vector<std::uint8_t> ChooseSample() {
+    // A sample of the board's FPGA, by default the 59,691-byte one, chosen as the project file.
+    std::vector<std::uint8_t> ChooseSample(qint64 fileSize = 59691) {
         const QString file = folder_.filePath(QStringLiteral("sample.ttf"));
-        std::optional<std::vector<std::uint8_t>> image = WriteSampleConfigFile(file, 59691, 7);
+        std::optional<std::vector<std::uint8_t>> image = WriteSampleConfigFile(file, fileSize, 7);
         EXPECT_TRUE(image.has_value());
         ChooseProjectFile(session_, settings_, file);
         return image.value_or(std::vector<std::uint8_t>{});
@@ -133,6 +139,33 @@ TEST_F(SessionTest, IdentifiesThenLoadsTheSampleByteForByteAndTheBoardSaysSo) {
     ASSERT_EQ(session_.Identification().Start(), TRefusal::rfNone);
     ASSERT_EQ(EndOf(TRunKind::rkIdentification), TRunEndReason::reDone);
     EXPECT_TRUE(session_.Device.ConfigurationLoaded);
+}
+
+// The load makes each record ready while the reply to the one before is on its way; a file
+// read in that time still decides what the next record carries.
+TEST_F(SessionTest, BytesChangedWhileAReplyIsOnItsWayAreTheOnesSent) {
+    ASSERT_NO_FATAL_FAILURE(StartBoard({QStringLiteral("--reply-delay"), QStringLiteral("20")}));
+    ASSERT_NO_FATAL_FAILURE(Identify());
+    std::vector<std::uint8_t> image = ChooseSample(600);
+    ASSERT_GT(image.size(), 80u);
+    bool changed = false;
+    view_.onUploadPosition = [&](quint16 position) {
+        // Bytes 22-41 have just been sent and 42-61 made ready.
+        if (changed || position < 42) return;
+        changed = true;
+        QTimer::singleShot(0, [&] {
+            for (std::size_t i = 41; i < image.size(); ++i)
+                session_.ConfigImage[i] = image[i] = static_cast<std::uint8_t>(~image[i]);
+        });
+    };
+    ASSERT_EQ(session_.Load().Start([] { return true; }), TRefusal::rfNone);
+    ASSERT_EQ(EndOf(TRunKind::rkLoad), TRunEndReason::reDone);
+    EXPECT_TRUE(changed);
+    ASSERT_TRUE(WaitUntil([&] { return QFile(DumpPath()).size() == qint64(image.size()); }));
+    QFile dump(DumpPath());
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dump.readAll() ==
+                QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())));
 }
 
 // --- starts that cannot go: each sends nothing and says why ---
