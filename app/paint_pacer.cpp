@@ -6,14 +6,15 @@
 
 namespace torvel {
 
-TPaintPacer::TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent)
+TPaintPacer::TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent,
+                         int intervalMs)
     : QObject(parent), lineBusy_(std::move(lineBusy)), timer_(new QTimer(this)) {
     for (QWidget* widget : widgets) {
         THeld held;
         held.Widget = widget;
         widgets_.append(held);
     }
-    timer_->setInterval(kIntervalMs);
+    timer_->setInterval(intervalMs);
     connect(timer_, &QTimer::timeout, this, &TPaintPacer::Tick);
 }
 
@@ -77,15 +78,12 @@ void TPaintPacer::MakeDeferred() {
 void TPaintPacer::QueuePaintIfDue() {
     if (!due_ || queued_) return;
     queued_ = true;
-    // Queued: the request has been written and the run's other displays of this record are
-    // set by the time it runs.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            queued_ = false;
-            if (holding_ && due_) Paint();
-        },
-        Qt::QueuedConnection);
+    // Later: the run's other displays of this record are set by then, and the far side has had
+    // the processor to take the request (painting at once held its reading up by as long).
+    QTimer::singleShot(kAfterRequestMs, Qt::PreciseTimer, this, [this] {
+        queued_ = false;
+        if (holding_ && due_) Paint();
+    });
 }
 
 void TPaintPacer::Tick() {

@@ -24,14 +24,19 @@ class TPaintPacer : public QObject {
 public:
     // About 25 paints a second: plenty for a person, nothing a reply would notice.
     static constexpr int kIntervalMs = 40;
+    // A paint due while a reply is awaited waits this long after the next request has gone
+    // out: the far side takes the request in the meantime, the processor being free for it.
+    static constexpr int kAfterRequestMs = 1;
 
     // `lineBusy` says whether a reply is awaited, so that painting now could hold it up.
-    TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent);
+    // `intervalMs` is the pace (tests that tick by hand give one that never comes).
+    TPaintPacer(QList<QWidget*> widgets, std::function<bool()> lineBusy, QObject* parent,
+                int intervalMs = kIntervalMs);
 
     // From now on the widgets are painted at the pace only; nothing when already held.
     void Hold();
     // Gives `widget` (one of the pacer's) its new value by `change`. While held, the change
-    // asks for no paint, and a paint that is due goes once the change's handler is over: the
+    // asks for no paint, and a paint that is due goes kAfterRequestMs after the change: the
     // run reports a record's displays just after its request has gone out.
     template <typename Change>
     void Take(QWidget& widget, Change&& change);

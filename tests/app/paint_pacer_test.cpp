@@ -1,6 +1,6 @@
 // The paint pacer on shown widgets, its ticks given by hand: a held widget takes its values at
-// once, is painted at a tick while the line is quiet, after the next request while a reply is
-// awaited, and in its final state when released.
+// once, is painted at a tick while the line is quiet, a moment after the next request while a
+// reply is awaited, and in its final state when released.
 #include "app/paint_pacer.h"
 
 #include <gtest/gtest.h>
@@ -62,8 +62,13 @@ protected:
         QCoreApplication::processEvents();
         bar_->installEventFilter(&counter_);
         pacer_ = std::make_unique<TPaintPacer>(
-            QList<QWidget*>{bar_, label_}, [this] { return busy_; }, nullptr);
+            QList<QWidget*>{bar_, label_}, [this] { return busy_; }, nullptr, kNeverMs);
     }
+
+    // The pace's own ticks never come: the steps give them.
+    static constexpr int kNeverMs = 3'600'000;
+    // The events of a step, a paint that waits for the request to be taken included.
+    static void RunEvents() { QTest::qWait(TPaintPacer::kAfterRequestMs + 10); }
 
     QWidget window_;
     QProgressBar* bar_ = nullptr;
@@ -100,7 +105,7 @@ TEST_P(PaintPacerPace, PaintsOnlyWhereItShould) {
                 pacer_->Release();
                 break;
         }
-        QCoreApplication::processEvents();
+        RunEvents();
         EXPECT_EQ(counter_.painted, step.painted) << "step " << i;
     }
 }
@@ -118,6 +123,20 @@ INSTANTIATE_TEST_SUITE_P(Pacer, PaintPacerPace, ::testing::Values(
              {{Act::Value, false}, {Act::Release, true}, {Act::Value, true}, {Act::Tick, false}}}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
+
+// The far side has to take the request first: a paint right after the write would keep the
+// processor from it.
+TEST_F(PaintPacerPace, APaintDueWhileAReplyIsAwaitedLeavesTheRequestAMomentFirst) {
+    pacer_->Hold();
+    pacer_->Take(*bar_, [&] { bar_->setValue(1); });
+    pacer_->Tick();
+    counter_.painted = false;
+    pacer_->Take(*bar_, [&] { bar_->setValue(2); });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(counter_.painted);
+    RunEvents();
+    EXPECT_TRUE(counter_.painted);
+}
 
 TEST_F(PaintPacerPace, AnEstimateIsWorkedOutOnlyWhenItIsAboutToBePainted) {
     QStringList made;
