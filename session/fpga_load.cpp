@@ -1,5 +1,6 @@
 #include "session/fpga_load.h"
 
+#include <QTimer>
 #include <algorithm>
 
 #include "protocol/requests.h"
@@ -58,7 +59,7 @@ TRefusal TFpgaLoad::Start(const std::function<bool()>& confirmChip) {
     view.UploadSpeed(&rate_);
     running_ = true;
     if (!Send(session_.Request(fnWriteFileRecord, preparatory))) return TRefusal::rfBusy;
-    if (running_) MakeNextStep();
+    if (running_) MakeNextStepSoon();
     return TRefusal::rfNone;
 }
 
@@ -126,7 +127,18 @@ void TFpgaLoad::Reply() {
     // The bytes before the position are on their way.
     if (state_.UploadPosition > 0) rate_.Add(session_.ClockNs(), state_.UploadPosition - 1);
     view.UploadSpeed(&rate_);
-    if (running_) MakeNextStep();
+    if (running_) MakeNextStepSoon();
+}
+
+void TFpgaLoad::MakeNextStepSoon() {
+    // A moment later: on this processor the work would keep the board from reading the
+    // request just written. A reply that comes first makes the step itself.
+    if (nextQueued_) return;
+    nextQueued_ = true;
+    QTimer::singleShot(kNextStepDelayMs, Qt::PreciseTimer, &session_, [this] {
+        nextQueued_ = false;
+        if (running_ && !next_.ready) MakeNextStep();
+    });
 }
 
 void TFpgaLoad::End(TRunEndReason reason, ExchangeOutcome outcome) {

@@ -13,6 +13,9 @@ namespace torvel {
 
 class TFpgaLoad {
 public:
+    // How long after a record's request the next record is made ready.
+    static constexpr int kNextStepDelayMs = 1;
+
     explicit TFpgaLoad(TBoardSession& session);
 
     // `confirmChip` is asked when the image is for another FPGA than the board's; false
@@ -46,6 +49,7 @@ private:
     void Reply();
     void End(TRunEndReason reason, ExchangeOutcome outcome = ExchangeOutcome::eoReply);
     bool Send(const TRequestLine& request);
+    void MakeNextStepSoon();
     void MakeNextStep();
     bool NextStepStands() const;
     // `count` bytes of the session's image from 1-based `first`.
@@ -55,6 +59,7 @@ private:
     TExchangeOperation operation_;
     UploadState state_;
     TNextStep next_;
+    bool nextQueued_ = false;
     RateEstimator rate_;
     bool running_ = false;
 };

@@ -153,7 +153,8 @@ TEST_F(SessionTest, BytesChangedWhileAReplyIsOnItsWayAreTheOnesSent) {
         // Bytes 22-41 have just been sent and 42-61 made ready.
         if (changed || position < 42) return;
         changed = true;
-        QTimer::singleShot(0, [&] {
+        // Once the next record is ready, well before the board's reply.
+        QTimer::singleShot(TFpgaLoad::kNextStepDelayMs + 9, [&] {
             for (std::size_t i = 41; i < image.size(); ++i)
                 session_.ConfigImage[i] = image[i] = static_cast<std::uint8_t>(~image[i]);
         });
