@@ -59,7 +59,7 @@ TRefusal TFpgaLoad::Start(const std::function<bool()>& confirmChip) {
     view.UploadSpeed(&rate_);
     running_ = true;
     if (!Send(session_.Request(fnWriteFileRecord, preparatory))) return TRefusal::rfBusy;
-    if (running_) MakeNextStepSoon();
+    if (running_) FollowUpSoon();
     return TRefusal::rfNone;
 }
 
@@ -120,29 +120,48 @@ void TFpgaLoad::Reply() {
         End(TRunEndReason::reDone);
         return;
     }
+    // Shown before the next request at the latest: each record's position is there when the
+    // next one goes out, however fast the replies come.
+    ShowSent();
     if (!Send(next_.request)) return;
-    TSessionView& view = session_.View();
-    if (step.ShownPosition) view.UploadPosition(*step.ShownPosition);
-    if (step.Progress) view.LoadProgress(*step.Progress);
     // The bytes before the position are on their way.
     if (state_.UploadPosition > 0) rate_.Add(session_.ClockNs(), state_.UploadPosition - 1);
-    view.UploadSpeed(&rate_);
-    if (running_) MakeNextStepSoon();
+    if (step.ShownPosition) sent_.ShownPosition = step.ShownPosition;
+    if (step.Progress) sent_.Progress = step.Progress;
+    if (!running_) {
+        // A write that failed has ended the load: shown at once, as it stood.
+        ShowSent();
+        session_.View().UploadSpeed(&rate_);
+        return;
+    }
+    FollowUpSoon();
 }
 
-void TFpgaLoad::MakeNextStepSoon() {
+void TFpgaLoad::FollowUpSoon() {
     // A moment later: on this processor the work would keep the board from reading the
-    // request just written. A reply that comes first makes the step itself.
-    if (nextQueued_) return;
-    nextQueued_ = true;
-    QTimer::singleShot(kNextStepDelayMs, Qt::PreciseTimer, &session_, [this] {
-        nextQueued_ = false;
-        if (running_ && !next_.ready) MakeNextStep();
+    // request just written. A reply that comes first makes the next step itself.
+    if (followUpQueued_) return;
+    followUpQueued_ = true;
+    QTimer::singleShot(kFollowUpMs, Qt::PreciseTimer, &session_, [this] {
+        followUpQueued_ = false;
+        if (!running_) return;
+        ShowSent();
+        session_.View().UploadSpeed(&rate_);
+        if (!next_.ready) MakeNextStep();
     });
+}
+
+void TFpgaLoad::ShowSent() {
+    TSessionView& view = session_.View();
+    if (sent_.ShownPosition) view.UploadPosition(*sent_.ShownPosition);
+    if (sent_.Progress) view.LoadProgress(*sent_.Progress);
+    sent_ = {};
 }
 
 void TFpgaLoad::End(TRunEndReason reason, ExchangeOutcome outcome) {
     TSessionView& view = session_.View();
+    // The last record sent is shown first, as it was before anything of the end.
+    ShowSent();
     running_ = false;
     state_.UploadStarted = false;
     if (reason == TRunEndReason::reDone) {

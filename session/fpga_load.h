@@ -3,6 +3,7 @@
 // function-21 reply until the end record is answered.
 
 #include <functional>
+#include <optional>
 
 #include "common/rate_estimator.h"
 #include "fpga/upload.h"
@@ -13,8 +14,9 @@ namespace torvel {
 
 class TFpgaLoad {
 public:
-    // How long after a record's request the next record is made ready.
-    static constexpr int kNextStepDelayMs = 1;
+    // How long after a record's request its position is shown and the next record is made
+    // ready.
+    static constexpr int kFollowUpMs = 1;
 
     explicit TFpgaLoad(TBoardSession& session);
 
@@ -49,7 +51,9 @@ private:
     void Reply();
     void End(TRunEndReason reason, ExchangeOutcome outcome = ExchangeOutcome::eoReply);
     bool Send(const TRequestLine& request);
-    void MakeNextStepSoon();
+    void FollowUpSoon();
+    // The position and progress of the last record sent, when not shown yet.
+    void ShowSent();
     void MakeNextStep();
     bool NextStepStands() const;
     // `count` bytes of the session's image from 1-based `first`.
@@ -59,7 +63,11 @@ private:
     TExchangeOperation operation_;
     UploadState state_;
     TNextStep next_;
-    bool nextQueued_ = false;
+    struct {
+        std::optional<std::uint16_t> ShownPosition;
+        std::optional<int> Progress;
+    } sent_;
+    bool followUpQueued_ = false;
     RateEstimator rate_;
     bool running_ = false;
 };

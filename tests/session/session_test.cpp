@@ -154,7 +154,7 @@ TEST_F(SessionTest, BytesChangedWhileAReplyIsOnItsWayAreTheOnesSent) {
         if (changed || position < 42) return;
         changed = true;
         // Once the next record is ready, well before the board's reply.
-        QTimer::singleShot(TFpgaLoad::kNextStepDelayMs + 9, [&] {
+        QTimer::singleShot(TFpgaLoad::kFollowUpMs + 9, [&] {
             for (std::size_t i = 41; i < image.size(); ++i)
                 session_.ConfigImage[i] = image[i] = static_cast<std::uint8_t>(~image[i]);
         });
