@@ -68,11 +68,6 @@ void TBoardLine::CloseQuietly() {
     }
 }
 
-bool TBoardLine::Send(const TExchangeOperation& operation, std::uint8_t address,
-                      std::uint8_t function, const QString& data, int timeoutTicks) {
-    return exchange_.Send(operation, address, function, data, timeoutTicks);
-}
-
 bool TBoardLine::Send(const TExchangeOperation& operation, const TRequestLine& request,
                       int timeoutTicks) {
     return exchange_.Send(operation, request, timeoutTicks);

@@ -52,8 +52,6 @@ public:
     void CloseQuietly();
 
     // One request for `operation`; false, nothing written, while another is in flight.
-    bool Send(const TExchangeOperation& operation, std::uint8_t address, std::uint8_t function,
-              const QString& data, int timeoutTicks);
     bool Send(const TExchangeOperation& operation, const TRequestLine& request, int timeoutTicks);
     // A request whose answer nobody awaits: written, then given up at once.
     void SendUnanswered(std::uint8_t address, std::uint8_t function, const QString& data);

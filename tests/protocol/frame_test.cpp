@@ -49,16 +49,23 @@ TEST(ComputeLrc, DropsATrailingNulOfAPairAsHexToIntDoes) {
     EXPECT_EQ(ComputeLrc(text), 0xEC);
 }
 
+// Up to `maxLength` characters of digits, letters, blanks, CRs and NULs.
+QString RandomText(QRandomGenerator& random, int maxLength) {
+    const char16_t alphabet[] = u"0123456789ABCDEFabcdefG :\r\0";
+    QString text;
+    const int length = static_cast<int>(random.bounded(maxLength + 1));
+    for (int i = 0; i < length; ++i)
+        text += QChar(alphabet[random.bounded(static_cast<int>(std::size(alphabet)))]);
+    return text;
+}
+
 // The pair arithmetic must agree with HexToInt on any two characters, blanks and NULs
 // included, since the window's LRC and the board's must never disagree.
 TEST(ComputeLrc, AgreesWithHexToIntOfEveryPair) {
-    const char16_t alphabet[] = u"0123456789ABCDEFabcdefG :\r\0";
     QRandomGenerator random(1234);
     for (int round = 0; round < 2000; ++round) {
-        QString text;
-        const int length = static_cast<int>(random.bounded(12));
-        for (int i = 0; i < length; ++i)
-            text += QChar(alphabet[random.bounded(static_cast<int>(std::size(alphabet)))]);
+        const QString text = RandomText(random, 11);
+        const int length = static_cast<int>(text.size());
         unsigned sum = 0;
         for (int i = 0; i + 1 < length; i += 2) sum += HexToInt(text.mid(i, 2));
         EXPECT_EQ(ComputeLrc(text), (256 - sum % 256) % 256) << text.toStdString();
@@ -68,13 +75,10 @@ TEST(ComputeLrc, AgreesWithHexToIntOfEveryPair) {
 // Fields are read in place; the copy they stand for decides, at every position a packet of
 // any length has, before its start and past its end included.
 TEST(HexField, AgreesWithHexToIntOfTheCopiedPair) {
-    const char16_t alphabet[] = u"0123456789ABCDEFabcdefG :\r\0";
     QRandomGenerator random(4321);
     for (int round = 0; round < 500; ++round) {
-        QString text;
-        const int length = static_cast<int>(random.bounded(9));
-        for (int i = 0; i < length; ++i)
-            text += QChar(alphabet[random.bounded(static_cast<int>(std::size(alphabet)))]);
+        const QString text = RandomText(random, 8);
+        const int length = static_cast<int>(text.size());
         for (int position = -1; position <= length + 2; ++position)
             EXPECT_EQ(HexField(text, position), HexToInt(CopyText(text, position, 2)))
                 << text.toStdString() << " at " << position;
